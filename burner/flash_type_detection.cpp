@@ -1,0 +1,3 @@
+#include "burner/flash_type_detection.h"
+
+void DetectSFType(BurnerDialogContext&) {}
