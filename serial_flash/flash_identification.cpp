@@ -1,0 +1,129 @@
+// Flash identification through the shift interface of slot 0, by the library's entry points.
+#include "serial_flash/flash_identification.h"
+
+#include "serial_flash/device_slots.h"
+#include "serial_flash/serial_flash.h"
+#include "serial_flash/shift_interface.h"
+
+const SFFlashIdRow kSFFlashIdTable[14] = {
+    // Row 0: no match.
+    {.manufacturer = 0x00, .id1 = 0x00, .id2 = 0x00, .sfType = 0, .commandSet = 0, .known = 0},
+    // 0xC2
+    {.manufacturer = 0xC2, .id1 = 0x20, .id2 = 0x11, .sfType = 1, .commandSet = 1, .known = 1},
+    {.manufacturer = 0xC2, .id1 = 0x22, .id2 = 0x11, .sfType = 1, .commandSet = 1, .known = 1},
+    {.manufacturer = 0xC2, .id1 = 0x20, .id2 = 0x10, .sfType = 1, .commandSet = 1, .known = 1},
+    {.manufacturer = 0xC2, .id1 = 0x22, .id2 = 0x10, .sfType = 1, .commandSet = 1, .known = 1},
+    // 0x1F
+    {.manufacturer = 0x1F, .id1 = 0x65, .id2 = 0x01, .sfType = 4, .commandSet = 2, .known = 1},
+    // 0x9D, any second device byte
+    {.manufacturer = 0x9D, .id1 = 0x20, .id2 = kAnyDeviceByte, .sfType = 8, .commandSet = 3, .known = 1},
+    {.manufacturer = 0x9D, .id1 = 0x7B, .id2 = kAnyDeviceByte, .sfType = 8, .commandSet = 3, .known = 1},
+    // 0xBF, any second device byte
+    {.manufacturer = 0xBF, .id1 = 0x48, .id2 = kAnyDeviceByte, .sfType = 3, .commandSet = 4, .known = 1},
+    // Others
+    {.manufacturer = 0x8C, .id1 = 0x30, .id2 = 0x10, .sfType = 12, .commandSet = 1, .known = 1},
+    {.manufacturer = 0xC8, .id1 = 0x40, .id2 = 0x10, .sfType = 13, .commandSet = 1, .known = 1},
+    {.manufacturer = 0xEF, .id1 = 0x30, .id2 = 0x10, .sfType = 7, .commandSet = 1, .known = 1},
+    {.manufacturer = 0x37, .id1 = 0x30, .id2 = 0x10, .sfType = 10, .commandSet = 5, .known = 1},
+    {.manufacturer = 0xA1, .id1 = 0x31, .id2 = 0x10, .sfType = 14, .commandSet = 1, .known = 1},
+};
+
+const SFCommandSet kSFCommandSets[6] = {
+    // Set 0 belongs to an unidentified chip; its bytes are no usable command set.
+    {.read = 0x03, .writeEnable = 0x04, .program = 0x03, .writeStatus = 0x05, .chipErase = 0x03, .sectorErase = 0x03, .writeDisable = 0x04},
+    {.read = 0x03, .writeEnable = 0x06, .program = 0x02, .writeStatus = 0x01, .chipErase = 0x60, .sectorErase = 0x20, .writeDisable = 0x04},
+    {.read = 0x03, .writeEnable = 0x06, .program = 0x02, .writeStatus = 0x01, .chipErase = 0x60, .sectorErase = 0x20, .writeDisable = 0x04},
+    {.read = 0x03, .writeEnable = 0x06, .program = 0x02, .writeStatus = 0x01, .chipErase = 0xC7, .sectorErase = 0xD7, .writeDisable = 0x04},
+    {.read = 0x03, .writeEnable = 0x06, .program = 0xAF, .writeStatus = 0x01, .chipErase = 0x60, .sectorErase = 0x20, .writeDisable = 0x04},
+    {.read = 0x03, .writeEnable = 0x06, .program = 0x02, .writeStatus = 0x01, .chipErase = 0xC7, .sectorErase = 0x20, .writeDisable = 0x04},
+};
+
+SFIdentificationState g_sfIdentification;
+
+namespace {
+
+constexpr std::uint8_t kJep106Continuation = 0x7F;
+constexpr std::uint8_t kTwoDeviceBytes = 2;
+
+struct IdStep {
+  std::uint8_t command;
+  std::uint8_t dummyBytes;
+  std::uint8_t deviceBytes;
+};
+constexpr IdStep kIdSteps[] = {
+    {.command = 0x9F, .dummyBytes = 0, .deviceBytes = 2},  // JEDEC read identification
+    {.command = 0x15, .dummyBytes = 0, .deviceBytes = 1},
+    {.command = 0x90, .dummyBytes = 3, .deviceBytes = 1},
+    {.command = 0xAB, .dummyBytes = 3, .deviceBytes = 1},
+};
+
+// Byte procedures on slot 0. Register results are not tested: a failed read keeps the byte.
+void SendByte(std::uint8_t value) {
+  SFWriteReg(kRegShiftOut, value);
+  SFWriteReg(kRegShiftCommand, kShiftCommandOut);
+  SFWaitReady();
+}
+
+void ReceiveByte(std::uint8_t* into) {
+  SFWriteReg(kRegShiftIn, 0);
+  SFWriteReg(kRegShiftCommand, kShiftCommandIn);
+  SFWaitReady();
+  SFReadReg(kRegShiftIn, into);
+}
+
+bool DeviceByteMatches(std::uint8_t column, std::uint8_t value) {
+  return column == kAnyDeviceByte || column == value;
+}
+
+}  // namespace
+
+std::uint8_t SFFlashIdTableSize() { return static_cast<std::uint8_t>(sizeof kSFFlashIdTable / sizeof kSFFlashIdTable[0]); }
+
+void SFReadFlashId(std::uint8_t command, std::uint8_t dummyBytes, std::uint8_t deviceBytes) {
+  SFIdentificationState& id = g_sfIdentification;
+  SFWriteReg(kRegHostAccess, kHostAccessOn);
+  SFWriteReg(kRegChipSelect, kChipSelected);
+  SendByte(command);
+  for (std::uint8_t i = 0; i < dummyBytes; ++i) SendByte(0x00);
+  ReceiveByte(&id.manufacturer);
+  // One continuation code is skipped; a second one stays as the manufacturer byte.
+  if (id.manufacturer == kJep106Continuation) ReceiveByte(&id.manufacturer);
+  ReceiveByte(&id.id1);
+  if (deviceBytes == kTwoDeviceBytes) ReceiveByte(&id.id2);
+  else id.id2 = kAnyDeviceByte;
+  SFWriteReg(kRegChipSelect, kChipReleased);
+  SFWriteReg(kRegHostAccess, kHostAccessOff);
+}
+
+std::uint8_t SFLookupFlashId() {
+  SFIdentificationState& id = g_sfIdentification;
+  std::uint8_t row = 0;
+  for (std::uint8_t i = 1; i < SFFlashIdTableSize(); ++i) {
+    const SFFlashIdRow& known = kSFFlashIdTable[i];
+    if (known.manufacturer == id.manufacturer && DeviceByteMatches(known.id1, id.id1) &&
+        DeviceByteMatches(known.id2, id.id2)) {
+      row = i;
+      break;
+    }
+  }
+  id.matchedRow = row;
+  id.commandSet = kSFFlashIdTable[row].commandSet;
+  id.sfType = kSFFlashIdTable[row].sfType;
+  return id.sfType;
+}
+
+std::uint8_t SFIdentifyFlash() {
+  std::uint8_t sfType = 0;
+  for (const IdStep& step : kIdSteps) {
+    SFReadFlashId(step.command, step.dummyBytes, step.deviceBytes);
+    sfType = SFLookupFlashId();
+    if (sfType != 0) break;
+  }
+  return sfType;
+}
+
+int SFGetFlashType(int dev) {
+  if (g_sfLibrary.slotOpen[dev] == 0) return -1;
+  SFIdentifyFlash();
+  return static_cast<int>(g_sfIdentification.sfType);
+}
