@@ -1,0 +1,16 @@
+#pragma once
+// Everything the tool's dialog code uses of the class library and the Win32 user interface.
+#include "platform/dialog/afx_string.h"
+#include "platform/dialog/app.h"
+#include "platform/dialog/cmd_target.h"
+#include "platform/dialog/controls.h"
+#include "platform/dialog/cwnd.h"
+#include "platform/dialog/dialog.h"
+#include "platform/dialog/drop_files.h"
+#include "platform/dialog/file.h"
+#include "platform/dialog/file_dialog.h"
+#include "platform/dialog/handles.h"
+#include "platform/dialog/menu.h"
+#include "platform/dialog/message_box.h"
+#include "platform/dialog/messages.h"
+#include "platform/dialog/paint.h"

@@ -1,0 +1,18 @@
+#pragma once
+// CMenu: here only the system menu of a window. Choosing an item sends WM_SYSCOMMAND with the
+// item's id to the window.
+#include "platform/dialog/afx_string.h"
+#include "platform/dialog/handles.h"
+
+class CMenu {
+ public:
+  BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCTSTR text = nullptr);
+  UINT GetMenuItemCount() const;
+
+  // The system-menu object of a window, alive as long as the window.
+  static CMenu* SystemMenuOf(HWND hwnd);
+  static void ForgetWindow(HWND hwnd);
+
+ private:
+  HWND owner_ = nullptr;
+};
