@@ -1,5 +1,7 @@
 #include "fake_fixture.h"
 
+#include <algorithm>
+
 #include "platform/com/com_runtime.h"
 #include "platform/devices/device_registry.h"
 #include "platform/runtime/clock.h"
@@ -42,7 +44,12 @@ void FakeCameraTest::SetUp() {
     std::uint32_t address = lastSet ? static_cast<std::uint32_t>(lastSet->data[0] | lastSet->data[1] << 8) : 0;
     switch (call.id) {
       case 1:
-        data[2] = address == 0x3C5 ? reg3C5_ : 0x00;
+        data[2] = address == 0x3C5 ? reg3C5_ : address == 0x1084 ? (doneStuck_ ? 0 : 1) : regs_[address];
+        break;
+      case 5:
+        data[0] = static_cast<std::uint8_t>(base_ & 0xFF);
+        data[1] = static_cast<std::uint8_t>(base_ >> 8);
+        data[2] = mode_;
         break;
       case 3: {
         bool upper = lastSet != nullptr && (lastSet->data[2] & 0x10) != 0;
@@ -59,6 +66,47 @@ void FakeCameraTest::SetUp() {
         break;
     }
   };
+  state_->onSet = [this](const FakeCall& call) {
+    if (call.id != 1 || call.data[3] != 0x00) return;
+    std::uint16_t reg = static_cast<std::uint16_t>(call.data[0] | call.data[1] << 8);
+    std::uint8_t value = call.data[2];
+    regs_[reg] = value;
+    if (reg == 0x1091 && value == 0) {
+      frames_.emplace_back();
+      received_ = 0;
+    }
+    if (reg != 0x1081 || frames_.empty()) return;
+    std::vector<std::uint8_t>& frame = frames_.back();
+    if (value == 1) frame.push_back(regs_[0x1082]);
+    if (value == 2 && !frame.empty()) {
+      std::uint8_t opcode = frame.front();
+      if (opcode == 0x05) {
+        regs_[0x1083] = statuses_[std::min(statusReads_++, statuses_.size() - 1)];
+      } else {
+        const auto& answer = answers_[opcode];
+        regs_[0x1083] = received_ < answer.size() ? answer[received_] : 0xFF;
+        ++received_;
+      }
+    }
+  };
+}
+
+std::vector<std::pair<std::uint16_t, std::uint8_t>> FakeCameraTest::RegisterWrites() const {
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> out;
+  for (const FakeCall& c : state_->calls) {
+    if (c.id == 1 && c.flags == 0x10000002 && c.data[3] == 0x00) {
+      out.emplace_back(static_cast<std::uint16_t>(c.data[0] | c.data[1] << 8), c.data[2]);
+    }
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> FakeCameraTest::Opcodes() const {
+  std::vector<std::uint8_t> out;
+  for (const auto& f : frames_) {
+    if (!f.empty()) out.push_back(f.front());
+  }
+  return out;
 }
 
 void FakeCameraTest::TearDown() {

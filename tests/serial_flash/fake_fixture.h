@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "fake_ks_camera.h"
 #include "request_table.h"
@@ -24,7 +26,10 @@ class FakeCameraTest : public ::testing::Test {
   // Registers the fake (once) and opens slot 0; forgets the traffic before returning.
   int Open();
   std::vector<Req> Requests() const;
-  void Forget() { state_->calls.clear(); }
+  void Forget() {
+    state_->calls.clear();
+    state_->nodeCalls = 0;
+  }
 
   std::size_t objectsAtStart_ = 0;
   int comAtStart_ = 0;
@@ -33,6 +38,23 @@ class FakeCameraTest : public ::testing::Test {
   std::shared_ptr<FakeKsDevice> device_;
   std::uint8_t control4Count_ = 8;
   std::uint8_t reg3C5_ = 0;
+
+  // The controller behind control 1 and 5: registers, the shift interface and a flash that answers
+  // from `answers` (bytes clocked in after an opcode, idle 0xFF beyond) and the status command
+  // from `statuses` (the last one repeats).
+  std::uint8_t regs_[0x10000] = {};
+  bool doneStuck_ = false;
+  std::vector<std::vector<std::uint8_t>> frames_;  // bytes shifted out per chip-select cycle
+  std::vector<std::uint8_t> answers_[256];
+  std::vector<std::uint8_t> statuses_ = {0x00};
+  std::size_t statusReads_ = 0;
+  std::size_t received_ = 0;
+  std::uint16_t base_ = 0x0A00;
+  std::uint8_t mode_ = 1;
+  std::uint16_t lastRead_ = 0;
+  // Register writes only, in order: (register, value).
+  std::vector<std::pair<std::uint16_t, std::uint8_t>> RegisterWrites() const;
+  std::vector<std::uint8_t> Opcodes() const;
 };
 
 }  // namespace sftest

@@ -1,5 +1,6 @@
 #include "fake_ks_camera.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/com/unknown.h"
@@ -39,24 +40,25 @@ class FakeControl final : public IKsControl, public platform::ComObject<FakeCont
   ULONG Release() override { return ReleaseImpl(); }
   HRESULT KsProperty(PKSPROPERTY property, ULONG propertyLength, LPVOID data, ULONG dataLength,
                      ULONG* returned) override {
+    if (state_->calls.empty()) state_->nodeCalls = 0;  // the test cleared the record
     FakeCall call = Record(property, propertyLength, data, dataLength);
-    std::size_t index = state_->calls.size() - static_cast<std::size_t>(NodeCalls());
+    std::size_t index = state_->calls.size() - std::min(state_->nodeCalls, state_->calls.size());
     HRESULT hr = index < state_->results.size() ? state_->results[index] : S_OK;
+    if (state_->decide) {
+      HRESULT decided = state_->decide(call);
+      if (decided != S_OK) hr = decided;
+    }
     if (hr == S_OK && (call.flags & KSPROPERTY_TYPE_GET) != 0 && data != nullptr && state_->reply) {
       state_->reply(call, static_cast<std::uint8_t*>(data));
       call.data.assign(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + dataLength);
     }
+    if (hr == S_OK && call.flags == (KSPROPERTY_TYPE_SET | KSPROPERTY_TYPE_TOPOLOGY) && state_->onSet) state_->onSet(call);
     state_->calls.push_back(call);
     if (returned != nullptr) *returned = dataLength;
     return hr;
   }
 
  private:
-  int NodeCalls() const {
-    int n = 0;
-    for (const FakeCall& c : state_->calls) n += c.onNodeInstance ? 1 : 0;
-    return n;
-  }
   std::shared_ptr<FakeCameraState> state_;
 };
 
@@ -75,9 +77,11 @@ class FakeNodeInstance final : public IKsControl, public platform::ComObject<Fak
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
   HRESULT KsProperty(PKSPROPERTY property, ULONG propertyLength, LPVOID data, ULONG dataLength, ULONG*) override {
+    if (state_->calls.empty()) state_->nodeCalls = 0;
     FakeCall call = Record(property, propertyLength, data, dataLength);
     call.onNodeInstance = true;
     state_->calls.push_back(call);
+    ++state_->nodeCalls;
     return state_->nodes[index_].probeResult;
   }
 

@@ -42,7 +42,12 @@ struct FakeCameraState {
   std::vector<HRESULT> results;
   // Fills the reply of a GET (data already zeroed by the caller as it likes).
   std::function<void(const FakeCall& call, std::uint8_t* data)> reply;
+  // When set, decides the result of each filter-level call before `results` does.
+  std::function<HRESULT(const FakeCall& call)> decide;
+  // Sees every SET that succeeded, before the call is recorded.
+  std::function<void(const FakeCall& call)> onSet;
   std::vector<FakeCall> calls;
+  std::size_t nodeCalls = 0;  // entries of `calls` made through node instances
   int controlsHandedOut = 0;
   int controlsReleased = 0;
 };

@@ -1,0 +1,285 @@
+// Write protection: the configuration-byte decode and pin step, the command registers, the
+// status-register write and the controller bits, for chip classes 0 and 23 and both modes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "fake_fixture.h"
+#include "serial_flash/device_slots.h"
+#include "serial_flash/flash_identification.h"
+#include "serial_flash/serial_flash.h"
+#include "serial_flash/write_protection.h"
+
+namespace sftest {
+namespace {
+
+using Writes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
+
+bool IsProtectionRegister(std::uint16_t reg) {
+  return reg == 0x1006 || reg == 0x1007 || reg == 0x1073 || reg == 0x17C1 || reg == 0x17C2 || reg == 0x1080 ||
+         (reg >= 0x5F3 && reg <= 0x5FB);
+}
+
+class WriteProtectionTest : public FakeCameraTest {
+ protected:
+  void SetUp() override {
+    FakeCameraTest::SetUp();
+    ASSERT_EQ(Open(), SF_OPEN_OK);
+    answers_[0x9F] = {0xC2, 0x20, 0x11};  // row 1, command set 1, SF type 1
+  }
+  // Runs the routine on a clean trace and keeps the writes to the protection registers, after
+  // the identification's own host-access switching.
+  bool Run(std::uint8_t enable, std::uint16_t* gpio, std::uint8_t* cfg) {
+    Forget();
+    frames_.clear();
+    bool ok = SFSetWriteProtect(enable, gpio, cfg);
+    Writes all = RegisterWrites();
+    writes_.clear();
+    std::size_t idEnd = 0;
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      if (all[i] == std::make_pair<std::uint16_t, std::uint8_t>(0x1080, 0)) {
+        idEnd = i + 1;
+        break;
+      }
+    }
+    for (std::size_t i = idEnd; i < all.size(); ++i) {
+      if (IsProtectionRegister(all[i].first)) writes_.push_back(all[i]);
+    }
+    return ok;
+  }
+  Writes writes_;
+};
+
+const Writes kCommandRegisters = {{0x5F3, 0x06}, {0x5F8, 0x12}, {0x5F9, 0x12}, {0x5FA, 0xED}, {0x5FB, 0xED},
+                                  {0x5F5, 0x02}};
+// Host access around the flash commands, then bit 2 set in the pin registers as they read back.
+Writes StatusWriteAndBits(std::uint8_t level, std::uint8_t outputEnable) {
+  return {{0x1080, 1},
+          {0x1080, 0},
+          {0x1006, static_cast<std::uint8_t>(level | 0x04)},
+          {0x1007, static_cast<std::uint8_t>(outputEnable | 0x04)},
+          {0x17C1, 0x01},
+          {0x17C2, 0x01}};
+}
+
+Writes Join(std::initializer_list<Writes> parts) {
+  Writes all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+// Disable on chip class 0, mode 1, then the matching enable with the variables it left.
+TEST_F(WriteProtectionTest, ConfigurationBytesDriveTheirPinAndTheEnableComplementsIt) {
+  struct Case {
+    std::uint8_t cfg;
+    Writes pin;           // disable's pin step
+    std::uint8_t cfgAfter;
+    std::uint16_t gpioAfter;
+    Writes enablePin;     // enable's pin write
+  };
+  const Case cases[] = {
+      {0x21, {{0x1007, 0x04}, {0x1006, 0xFB}}, 0xFB, 0x1006, {{0x1006, 0x04}}},
+      {0x32, {{0x1007, 0x08}, {0x1006, 0x08}}, 0x08, 0x1006, {{0x1006, 0xF7}}},
+      {0x1A, {{0x1007, 0x02}, {0x1006, 0xFD}}, 0xFD, 0x1006, {{0x1006, 0x02}}},
+      {0x19, {{0x1007, 0x02}, {0x1006, 0x02}}, 0x02, 0x1006, {{0x1006, 0xFD}}},
+      {0x10, {}, 0x00, 0xFFFF, {}},
+  };
+  g_sfLibrary.chipClass[0] = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "cfg 0x" << std::hex << int(c.cfg));
+    std::fill(std::begin(regs_), std::end(regs_), 0);
+    std::uint16_t gpio = 0x1234;
+    std::uint8_t cfg = c.cfg;
+    ASSERT_TRUE(Run(0, &gpio, &cfg));
+    std::uint8_t level = c.pin.empty() ? 0 : c.pin[1].second;
+    std::uint8_t enableBits = c.pin.empty() ? 0 : c.pin[0].second;
+    EXPECT_EQ(writes_, Join({c.pin, StatusWriteAndBits(level, enableBits)}));
+    EXPECT_EQ(cfg, c.cfgAfter);
+    EXPECT_EQ(gpio, c.gpioAfter);
+    EXPECT_EQ(Opcodes(), (std::vector<std::uint8_t>{0x9F, 0x06, 0x05, 0x01, 0x05}))
+        << "identification, write enable, idle wait, status write, idle wait";
+    ASSERT_TRUE(Run(1, &gpio, &cfg));
+    EXPECT_EQ(writes_, Join({c.enablePin, {{0x1073, 0x00}}}));
+  }
+}
+
+TEST_F(WriteProtectionTest, DisableSendsItsFlashCommandsByteForByte) {
+  g_sfLibrary.chipClass[0] = 0;
+  std::uint16_t gpio = 0;
+  std::uint8_t cfg = 0x21;
+  ASSERT_TRUE(Run(0, &gpio, &cfg));
+  // The identification frame, then write enable, status poll, status write 01 00, status poll.
+  ASSERT_EQ(frames_.size(), 5u);
+  EXPECT_EQ(frames_[1], (std::vector<std::uint8_t>{0x06}));
+  EXPECT_EQ(frames_[2], (std::vector<std::uint8_t>{0x05}));
+  EXPECT_EQ(frames_[3], (std::vector<std::uint8_t>{0x01, 0x00}));
+  EXPECT_EQ(frames_[4], (std::vector<std::uint8_t>{0x05}));
+  EXPECT_EQ(regs_[0x1080], 0) << "disable leaves host access off";
+}
+
+TEST_F(WriteProtectionTest, ChipClassAndModeChooseTheSteps) {
+  struct Case {
+    const char* name;
+    std::int32_t chipClass;
+    std::uint8_t mode;
+    Writes disable;
+    Writes enable;
+  };
+  const Writes pin = {{0x1007, 0x04}, {0x1006, 0xFB}};
+  const Case cases[] = {
+      {"class 0, mode 2", 0, 2, Join({pin, StatusWriteAndBits(0xFB, 0x04)}), {{0x1006, 0x04}, {0x1073, 0x00}}},
+      {"class 23, mode 2", 23, 2, Join({kCommandRegisters, pin}), {{0x1006, 0x04}}},
+      {"class 23, mode 1", 23, 1, Join({kCommandRegisters, pin, StatusWriteAndBits(0xFB, 0x04)}),
+       {{0x1006, 0x04}, {0x1073, 0x00}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::fill(std::begin(regs_), std::end(regs_), 0);
+    g_sfLibrary.chipClass[0] = c.chipClass;
+    mode_ = c.mode;
+    std::uint16_t gpio = 0;
+    std::uint8_t cfg = 0x21;
+    ASSERT_TRUE(Run(0, &gpio, &cfg));
+    EXPECT_EQ(writes_, c.disable);
+    ASSERT_TRUE(Run(1, &gpio, &cfg));
+    EXPECT_EQ(writes_, c.enable);
+    // The enable's two discarded flash reads happen unless the bypass holds.
+    bool flashReads = false;
+    for (const Req& r : Requests()) flashReads |= r.kind == Req::Kind::Set && r.control == 3;
+    EXPECT_EQ(flashReads, !(c.chipClass == 23 && c.mode == 2));
+  }
+}
+
+TEST_F(WriteProtectionTest, EnableReadsTheTwoBytesAtTheFlashPointer) {
+  g_sfLibrary.chipClass[0] = 0;
+  regs_[0x0A0F] = 0x00;
+  regs_[0x0A10] = 0x00;
+  regs_[0x0A11] = 0x80;
+  regs_[0x0A12] = 0x00;
+  regs_[0x1073] = 0x07;
+  std::uint16_t gpio = 0xFFFF;  // fresh variables, as the burner passes them
+  std::uint8_t cfg = 0x21;
+  ASSERT_TRUE(Run(1, &gpio, &cfg));
+  std::vector<Req> flash;
+  for (const Req& r : Requests()) {
+    if (r.control == 3) flash.push_back(r);
+  }
+  EXPECT_TRUE(SameRequests({FlashCommand(0x8003, 0x81), FlashData(), FlashCommand(0x8034, 0x81), FlashData()}, flash));
+  EXPECT_EQ(writes_, (Writes{{0x1073, 0x06}})) << "no GPIO register; bit 0 of 0x1073 cleared";
+  EXPECT_EQ(gpio, 0xFFFF);
+  EXPECT_EQ(cfg, 0x21);
+}
+
+TEST_F(WriteProtectionTest, SfTypeThreeAndTableCommandModePickTheCommandBytes) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> jedec;
+    std::uint8_t cfg;
+    std::uint8_t wren;
+    std::uint8_t program;
+    bool ewsr;
+  };
+  const Case cases[] = {
+      {"SF type 3, plain mode", {0xBF, 0x48, 0x00}, 0x21, 0x06, 0xAF, true},
+      {"SF type 3, table mode", {0xBF, 0x48, 0x00}, 0x1A, 0x06, 0xAF, true},
+      {"SF type 1, plain mode", {0xC2, 0x20, 0x11}, 0x21, 0x06, 0x02, false},
+      {"unidentified, table mode", {0x12, 0x34, 0x56}, 0x1A, 0x04, 0x03, false},
+      {"unidentified, plain mode", {0x12, 0x34, 0x56}, 0x21, 0x06, 0x02, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (auto& a : answers_) a.clear();
+    answers_[0x9F] = c.jedec;
+    g_sfLibrary.chipClass[0] = 23;
+    mode_ = 1;
+    regs_[0x5F3] = 0xA3;
+    regs_[0x5F5] = 0xA5;
+    std::uint16_t gpio = 0;
+    std::uint8_t cfg = c.cfg;
+    ASSERT_TRUE(Run(0, &gpio, &cfg));
+    EXPECT_EQ(regs_[0x5F3], c.wren);
+    EXPECT_EQ(regs_[0x5F5], c.program);
+    EXPECT_EQ(g_sfSaved5F3[0], 0xA3);
+    EXPECT_EQ(g_sfSaved5F5[0], 0xA5);
+    std::vector<std::uint8_t> ops = Opcodes();
+    auto wrsr = std::find(ops.begin(), ops.end(), 0x01);
+    ASSERT_NE(wrsr, ops.end());
+    EXPECT_EQ(*(wrsr - 1) == 0x50, c.ewsr) << "0x50 right before the status write";
+  }
+}
+
+// Fails the control-5 GETs whose ordinal (1 = base, 2 = mode) is listed, and the control-1 GETs
+// of the listed registers.
+std::function<HRESULT(const FakeCall&)> Failing(FakeCameraState* state, std::vector<int> statusReads,
+                                                std::vector<std::uint16_t> registers) {
+  auto seen = std::make_shared<int>(0);
+  return [=](const FakeCall& call) -> HRESULT {
+    if (call.flags != 0x10000001) return S_OK;
+    if (call.id == 5) {
+      ++*seen;
+      return std::find(statusReads.begin(), statusReads.end(), *seen) != statusReads.end() ? E_FAIL : S_OK;
+    }
+    if (call.id != 1 || state->calls.empty()) return S_OK;
+    const FakeCall& set = state->calls.back();
+    auto reg = static_cast<std::uint16_t>(set.data[0] | set.data[1] << 8);
+    return std::find(registers.begin(), registers.end(), reg) != registers.end() ? E_FAIL : S_OK;
+  };
+}
+
+TEST_F(WriteProtectionTest, FailedModeReadChangesNeitherVariable) {
+  for (std::uint8_t enable : {0, 1}) {
+    SCOPED_TRACE(static_cast<int>(enable));
+    state_->decide = Failing(state_.get(), {2}, {});
+    std::uint16_t gpio = 0x1234;
+    std::uint8_t cfg = 0x21;
+    EXPECT_FALSE(Run(enable, &gpio, &cfg));
+    EXPECT_EQ(gpio, 0x1234);
+    EXPECT_EQ(cfg, 0x21);
+    EXPECT_TRUE(writes_.empty());
+    EXPECT_EQ(state_->calls.back().id, 5u) << "nothing is sent after the failed mode read";
+    EXPECT_EQ(Opcodes(), (std::vector<std::uint8_t>{0x9F})) << "the identification has run";
+  }
+}
+
+TEST_F(WriteProtectionTest, FailedReadsCountAsZero) {
+  g_sfLibrary.chipClass[0] = 0;
+  regs_[0x1006] = 0xF0;
+  regs_[0x1007] = 0x30;
+  regs_[0x17C1] = 0x80;
+  regs_[0x17C2] = 0x40;
+  regs_[0x1073] = 0x07;
+  std::uint16_t gpio = 0;
+  std::uint8_t cfg = 0x10;  // no pin
+  ASSERT_TRUE(Run(0, &gpio, &cfg));
+  EXPECT_EQ(writes_, Join({{{0x1080, 1}, {0x1080, 0}}, {{0x1006, 0xF4}, {0x1007, 0x34}, {0x17C1, 0x81}, {0x17C2, 0x41}}}));
+  state_->decide = Failing(state_.get(), {}, {0x1006, 0x1007, 0x17C1, 0x17C2});
+  ASSERT_TRUE(Run(0, &gpio, &cfg));
+  EXPECT_EQ(writes_, Join({{{0x1080, 1}, {0x1080, 0}}, {{0x1006, 0x04}, {0x1007, 0x04}, {0x17C1, 0x01}, {0x17C2, 0x01}}}));
+
+  // A failed base read makes the pointer from registers 0x0F to 0x12; a failed 0x1073 read
+  // writes 0x00.
+  regs_[0x0011] = 0x80;
+  state_->decide = Failing(state_.get(), {1}, {0x1073});
+  gpio = 0xFFFF;
+  ASSERT_TRUE(Run(1, &gpio, &cfg));
+  EXPECT_EQ(writes_, (Writes{{0x1073, 0x00}}));
+  std::vector<Req> flash;
+  for (const Req& r : Requests()) {
+    if (r.control == 3) flash.push_back(r);
+  }
+  EXPECT_TRUE(SameRequests({FlashCommand(0x8003, 0x81), FlashData(), FlashCommand(0x8034, 0x81), FlashData()}, flash));
+}
+
+TEST_F(WriteProtectionTest, MissingVariablesAreRefusedWithoutARequest) {
+  std::uint16_t gpio = 0;
+  std::uint8_t cfg = 0;
+  Forget();
+  EXPECT_FALSE(SFSetWriteProtect(0, nullptr, &cfg));
+  EXPECT_FALSE(SFSetWriteProtect(1, &gpio, nullptr));
+  EXPECT_TRUE(state_->calls.empty());
+}
+
+}  // namespace
+}  // namespace sftest
