@@ -29,7 +29,7 @@ struct DeviceSpec {
   HRESULT friendlyNameRead = S_OK;   // "FriendlyName" Read
   HRESULT devicePathRead = S_OK;     // "DevicePath" Read
   HRESULT bindToObject = S_OK;       // IMoniker::BindToObject
-  std::vector<GUID> refusedInterfaces;  // the filter's QueryInterface refuses these (E_NOINTERFACE)
+  std::vector<GUID> refusedInterfaces{};  // the filter's QueryInterface refuses these (E_NOINTERFACE)
 };
 
 enum class FallbackSupport { None, SetA, SetB };  // which fallback property set the camera answers
@@ -42,7 +42,7 @@ enum class Control4Behaviour {
 struct Control4Config {
   Control4Behaviour behaviour = Control4Behaviour::Normal;
   std::uint8_t count = 8;                     // reply byte 2 under Normal (above 8 is allowed)
-  std::optional<std::uint16_t> failAddress;   // control-4 requests for this address fail
+  std::optional<std::uint16_t> failAddress{};  // control-4 requests for this address fail
 };
 
 enum class FlashContents {

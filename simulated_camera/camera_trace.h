@@ -17,7 +17,7 @@ struct RequestRecord {
   Kind kind = Kind::Set;
   std::uint32_t control = 0;           // property id: the control selector 1 to 5, 0 for the probe
   std::uint32_t nodeId = 0;            // KSP_NODE.NodeId (0 for the fallback sets)
-  std::vector<std::uint8_t> payload;   // bytes sent for a SET, reply bytes for a GET
+  std::vector<std::uint8_t> payload{};   // bytes sent for a SET, reply bytes for a GET
   HRESULT result = S_OK;
   int device = 0;                      // index of the device in CameraConfig::devices
 };
@@ -25,18 +25,18 @@ struct RequestRecord {
 // One chip-select cycle as the serial flash saw it.
 struct SpiFrame {
   std::uint8_t opcode = 0;
-  std::vector<std::uint8_t> in;        // bytes shifted out by the host after the opcode
-  std::vector<std::uint8_t> out;       // bytes the host shifted in (receives)
+  std::vector<std::uint8_t> in{};        // bytes shifted out by the host after the opcode
+  std::vector<std::uint8_t> out{};       // bytes the host shifted in (receives)
   bool executed = false;               // the flash acted on the command (not dropped, refused or busy)
   bool fromFirmware = false;           // sent by the controller's own program/read path (control 3)
 };
 
 // Which requests a FailRequest fault matches; an empty field matches anything.
 struct RequestMatch {
-  std::optional<std::uint32_t> control;        // property id
-  std::optional<RequestRecord::Kind> kind;
-  std::optional<std::uint16_t> address;        // payload bytes 0 and 1 (low first) of controls 1, 3, 4
-  std::optional<RequestRecord::Via> via;
+  std::optional<std::uint32_t> control{};        // property id
+  std::optional<RequestRecord::Kind> kind{};
+  std::optional<std::uint16_t> address{};        // payload bytes 0 and 1 (low first) of controls 1, 3, 4
+  std::optional<RequestRecord::Via> via{};
 };
 
 struct Fault {
@@ -53,7 +53,7 @@ struct Fault {
     RegisterWriteFails, // control-1 writes of `reg` fail
   };
   Kind kind = Kind::FailRequest;
-  RequestMatch match;
+  RequestMatch match{};
   unsigned nth = 1;
   unsigned repeat = 0;                 // further matching requests that fail after the nth; ~0u = all
   HRESULT status = HRESULT_FROM_WIN32_GEN_FAILURE;

@@ -10,16 +10,16 @@
 namespace simcam {
 
 struct FlashProfile {
-  std::string name;
+  std::string name{};
   std::uint32_t size = 0x20000;  // bytes; addresses wrap at the size (a 64 KB part ignores bit 16)
 
   // Identification answers, each repeated cyclically while the host keeps clocking; an empty
   // answer means the part does not know the command and the host reads idleByte.
-  std::vector<std::uint8_t> jedecId;    // 0x9F (with a 0x7F continuation byte where the part has one)
-  std::vector<std::uint8_t> id15;       // 0x15
-  std::vector<std::uint8_t> id90;       // 0x90, after three address bytes
-  std::vector<std::uint8_t> idAB;       // 0xAB, after three dummy bytes
-  std::vector<std::uint8_t> statusD7;   // 0xD7 (DataFlash status)
+  std::vector<std::uint8_t> jedecId{};    // 0x9F (with a 0x7F continuation byte where the part has one)
+  std::vector<std::uint8_t> id15{};       // 0x15
+  std::vector<std::uint8_t> id90{};       // 0x90, after three address bytes
+  std::vector<std::uint8_t> idAB{};       // 0xAB, after three dummy bytes
+  std::vector<std::uint8_t> statusD7{};   // 0xD7 (DataFlash status)
   std::uint8_t idleByte = 0xFF;         // what the host reads where the part drives nothing
 
   // Status register (read with 0x05): bit 0 busy, bit 1 write-enable latch.
@@ -32,7 +32,7 @@ struct FlashProfile {
   std::uint32_t eraseMs = 1000;                           // chip-erase busy time, ms
   std::vector<std::uint8_t> programOpcodes = {0x02};      // page-program opcodes
   std::uint32_t programMs = 0;                            // page-program busy time, ms
-  std::string note;                                       // where the values are uncertain
+  std::string note{};                                       // where the values are uncertain
 };
 
 // Every part the model knows, grouped by vendor.
