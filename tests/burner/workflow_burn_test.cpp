@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,8 @@ struct FailureCase {
   std::vector<std::wstring> messages;
   int result;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class BurnFailureTest : public WorkflowTest, public ::testing::WithParamInterface<FailureCase> {};
 

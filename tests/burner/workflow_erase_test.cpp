@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct EraseFailure {
   std::function<void(WorkflowTest&)> arrange;
   std::vector<std::wstring> messages;
 };
+
+void PrintTo(const EraseFailure& c, std::ostream* os) { *os << c.name; }
 
 class EraseFailureTest : public WorkflowTest, public ::testing::WithParamInterface<EraseFailure> {};
 
