@@ -16,15 +16,15 @@ constexpr std::int32_t kUntouchedNode = 77;
 
 DeviceSpec Camera() { return DeviceSpec{}; }
 DeviceSpec Foreign() {
-  DeviceSpec spec;
-  spec.kind = DeviceKind::ForeignWebcam;
-  spec.friendlyName = L"Integrated Webcam";
-  return spec;
+  DeviceSpec device;
+  device.kind = DeviceKind::ForeignWebcam;
+  device.friendlyName = L"Integrated Webcam";
+  return device;
 }
 DeviceSpec CameraWith(std::function<void(DeviceSpec&)> change) {
-  DeviceSpec spec;
-  change(spec);
-  return spec;
+  DeviceSpec device;
+  change(device);
+  return device;
 }
 
 // The index of the device whose filter the context holds: the device the next request reaches.
