@@ -376,7 +376,9 @@ HRESULT CameraModel::FallbackSupport(int device, REFGUID propertySet, DWORD id, 
 }
 
 std::optional<HRESULT> CameraModel::InjectedFailure(const Request& request) {
-  std::optional<std::uint16_t> address;
+  // The address a request concerns, when it has one (a plain pair keeps the compiler sure it is set).
+  bool hasAddress = true;
+  std::uint16_t address = 0;
   if (request.kind == RequestRecord::Kind::Set && request.length >= 2 &&
       (request.control == 1 || request.control == 3 || request.control == 4)) {
     address = static_cast<std::uint16_t>(request.data[0] | (request.data[1] << 8));
@@ -392,10 +394,13 @@ std::optional<HRESULT> CameraModel::InjectedFailure(const Request& request) {
         address = control4Address_;
         break;
       default:
+        hasAddress = false;
         break;
     }
+  } else {
+    hasAddress = false;
   }
-  if (request.via != RequestRecord::Via::ExtensionUnit) address.reset();
+  if (request.via != RequestRecord::Via::ExtensionUnit) hasAddress = false;
   std::optional<HRESULT> failure;
   for (ActiveFault& active : faults_) {
     const Fault& f = active.fault;
@@ -404,7 +409,7 @@ std::optional<HRESULT> CameraModel::InjectedFailure(const Request& request) {
     if (m.control && *m.control != request.control) continue;
     if (m.kind && *m.kind != request.kind) continue;
     if (m.via && *m.via != request.via) continue;
-    if (m.address && (!address || *m.address != *address)) continue;
+    if (m.address && (!hasAddress || *m.address != address)) continue;
     const std::uint64_t seen = ++active.matched;
     const bool inWindow = seen >= f.nth && (f.repeat == ~0u || seen - f.nth <= f.repeat);
     if (inWindow && !failure) failure = f.status;
