@@ -1,0 +1,10 @@
+#include "ui/about_dlg.h"
+
+#include "ui/ui_ids.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+CAboutDlg::~CAboutDlg() = default;
+
+BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+END_MESSAGE_MAP()
