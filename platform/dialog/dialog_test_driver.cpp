@@ -59,6 +59,12 @@ std::vector<WindowSnapshot> DialogTestDriver::Controls(HWND dialog) const {
   return controls;
 }
 
+bool DialogTestDriver::WaitIdle(std::chrono::milliseconds timeout) {
+  // An empty input runs only when the UI thread serves its queues again.
+  if (!UiDispatcher::Get().HasUiThread()) return true;
+  return UiDispatcher::Get().PostInput([] {})->WaitSettled(timeout);
+}
+
 bool DialogTestDriver::Settle(const Ticket& ticket) { return ticket->WaitSettled(kTimeout); }
 
 bool DialogTestDriver::Click(HWND dialog, int id) { return Settle(ClickButton(dialog, id)); }
@@ -129,6 +135,7 @@ void DialogTestDriver::AnswerMessageBox(int button) {
   }
   Pump::Wake();
   changed_.notify_all();
+  WaitIdle();
 }
 
 std::vector<DialogTestDriver::ShownMessageBox> DialogTestDriver::MessageBoxHistory() const {
@@ -191,6 +198,7 @@ void DialogTestDriver::AnswerFileDialog(const std::wstring& path) {
   }
   Pump::Wake();
   changed_.notify_all();
+  WaitIdle();
 }
 
 void DialogTestDriver::CancelFileDialog() {
@@ -205,6 +213,7 @@ void DialogTestDriver::CancelFileDialog() {
   }
   Pump::Wake();
   changed_.notify_all();
+  WaitIdle();
 }
 
 std::vector<FileDialogRequest> DialogTestDriver::FileDialogHistory() const {

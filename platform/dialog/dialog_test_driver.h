@@ -50,6 +50,9 @@ class DialogTestDriver : public View {
   std::optional<WindowSnapshot> Window(HWND hwnd) const;
   std::optional<WindowSnapshot> Control(HWND dialog, int id) const;
   std::vector<WindowSnapshot> Controls(HWND dialog) const;  // template order
+  // Returns once the UI thread has finished what it was doing and served everything queued before
+  // (it is back in a modal loop or a box's wait). True at once when no thread owns the UI.
+  bool WaitIdle(std::chrono::milliseconds timeout = kTimeout);
   // Re-checks the condition at every model change and box, and every 10 ms.
   bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = kTimeout);
 
@@ -65,7 +68,8 @@ class DialogTestDriver : public View {
   bool SetMinimized(HWND window, bool minimized);
 
   // Message boxes. WaitForMessageBox gives the innermost unanswered box; AnswerMessageBox answers
-  // it with a button id.
+  // it with a button id and returns once the UI thread is idle again (the code after the box has
+  // run to its end, or to its next box). The file-dialog answers do the same.
   std::optional<ShownMessageBox> WaitForMessageBox(std::chrono::milliseconds timeout = kTimeout);
   void AnswerMessageBox(int button);
   std::vector<ShownMessageBox> MessageBoxHistory() const;  // every box shown, in order

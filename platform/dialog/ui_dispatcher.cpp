@@ -55,6 +55,9 @@ UiDispatcher::Scope::~Scope() {
     while (d.RunNextLocked(lock, /*sends_only=*/true)) {
     }
     d.ui_thread_.reset();
+    // Input for a user interface that has gone is dropped; whoever waits for it is released.
+    for (Input& input : d.inputs_) input.ticket->Settle();
+    d.inputs_.clear();
   }
   --d.scope_depth_;
 }
