@@ -192,3 +192,44 @@ TEST_F(ModalLoopTest, PostedMessageFromAWorkerRunsOnTheUiThread) {
 
 }  // namespace
 }  // namespace probe
+
+namespace probe {
+namespace {
+
+// After an answer the test sees what the handler did next, without waiting on its own.
+TEST_F(ModalLoopTest, AnswersReturnOnceTheCodeAfterTheBoxHasRun) {
+  dialog_.on_click = [](ProbeDialog& d) {
+    CFileDialog file(TRUE, nullptr, L"*.SRC", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
+                     L"Source File(*.SRC)|*.SRC|All File (*.*)|*.*|");
+    if (file.DoModal() != IDOK) return;
+    for (int i = 0; i <= 100; ++i) d.m_progress.SetPos(i);  // some work after the dialog
+    d.GetDlgItem(kStatus)->SetWindowText(file.GetPathName());
+    AfxMessageBox(L"Loaded");
+    d.GetDlgItem(kStatus)->SetWindowText(L"after the box");
+  };
+  Start();
+  driver_.Click(hwnd_, kClickButton);
+  auto request = driver_.WaitForFileDialog();
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->initial_file_name, L"*.SRC");
+  EXPECT_EQ(request->flags, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
+  EXPECT_EQ(request->filters, (std::vector<platform::dialog::FileDialogFilter>{
+                                  {L"Source File(*.SRC)", L"*.SRC"}, {L"All File (*.*)", L"*.*"}}));
+  EXPECT_EQ(request->owner, hwnd_);
+  driver_.AnswerFileDialog(L"/images/rom.src");
+  EXPECT_EQ(driver_.Control(hwnd_, kStatus)->text, L"/images/rom.src");
+  EXPECT_EQ(driver_.Control(hwnd_, kProgress)->position, 100);
+  ASSERT_TRUE(driver_.WaitForMessageBox(std::chrono::milliseconds(0)));
+  driver_.AnswerMessageBox(IDOK);
+  EXPECT_EQ(driver_.Control(hwnd_, kStatus)->text, L"after the box");
+
+  // A cancelled dialog: the handler returns at once and nothing changes.
+  driver_.Click(hwnd_, kClickButton);
+  ASSERT_TRUE(driver_.WaitForFileDialog());
+  driver_.CancelFileDialog();
+  EXPECT_EQ(driver_.Control(hwnd_, kStatus)->text, L"after the box");
+  EXPECT_FALSE(driver_.WaitForMessageBox(std::chrono::milliseconds(0)));
+}
+
+}  // namespace
+}  // namespace probe
