@@ -117,8 +117,7 @@ BOOL CWnd::ShowWindow(int show) {
   RunOnUiThread([&] {
     WindowModel::Get().Update(hwnd, [&](auto& s) {
       was_visible = s.visible;
-      s.visible = show != SW_HIDE;
-      s.style = s.visible ? (s.style | WS_VISIBLE) : (s.style & ~WS_VISIBLE);
+      platform::dialog::SetVisible(s, show != SW_HIDE);
     });
   });
   return was_visible ? TRUE : FALSE;
@@ -132,8 +131,7 @@ BOOL CWnd::EnableWindow(BOOL enable) {
   RunOnUiThread([&] {
     WindowModel::Get().Update(hwnd, [&](auto& s) {
       was_disabled = !s.enabled;
-      s.enabled = enable != FALSE;
-      s.style = s.enabled ? (s.style & ~WS_DISABLED) : (s.style | WS_DISABLED);
+      platform::dialog::SetEnabled(s, enable != FALSE);
     });
   });
   return was_disabled ? TRUE : FALSE;

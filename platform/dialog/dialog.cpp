@@ -102,7 +102,7 @@ INT_PTR CDialog::DoModal() {
   if (owner != nullptr) {
     model.Update(owner, [&](WindowSnapshot& s) {
       disabled_owner = s.enabled;
-      s.enabled = false;
+      platform::dialog::SetEnabled(s, false);
     });
   }
   model.PushModal(hwnd);
@@ -115,8 +115,7 @@ INT_PTR CDialog::DoModal() {
   }
   if (!ending_) {
     model.Update(hwnd, [](WindowSnapshot& s) {
-      s.visible = true;
-      s.style |= WS_VISIBLE;
+      platform::dialog::SetVisible(s, true);
       s.modal_loop_running = true;
     });
     platform::dialog::Pump pump;
@@ -129,7 +128,7 @@ INT_PTR CDialog::DoModal() {
   model.PopModal(hwnd);
   if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
   model.Destroy(hwnd);  // the object keeps living; its handle becomes null
-  if (disabled_owner) model.Update(owner, [](WindowSnapshot& s) { s.enabled = true; });
+  if (disabled_owner) model.Update(owner, [](WindowSnapshot& s) { platform::dialog::SetEnabled(s, true); });
   return modal_result_;
 }
 
@@ -137,10 +136,7 @@ void CDialog::EndDialog(int result) {
   platform::dialog::RunOnUiThread([&] {
     modal_result_ = result;
     ending_ = true;
-    WindowModel::Get().Update(m_hWnd, [](WindowSnapshot& s) {
-      s.visible = false;
-      s.style &= ~WS_VISIBLE;
-    });
+    WindowModel::Get().Update(m_hWnd, [](WindowSnapshot& s) { platform::dialog::SetVisible(s, false); });
   });
   UiDispatcher::Get().Wake();
 }

@@ -62,12 +62,12 @@ int RunModalBox(HWND owner, const std::function<int(HWND disabled, Pump& pump)>&
   if (target != nullptr) {
     model.Update(target, [&](WindowSnapshot& s) {
       disabled = s.enabled;
-      s.enabled = false;
+      SetEnabled(s, false);
     });
   }
   Pump pump;
   int answer = run(target, pump);
-  if (disabled) model.Update(target, [](WindowSnapshot& s) { s.enabled = true; });
+  if (disabled) model.Update(target, [](WindowSnapshot& s) { SetEnabled(s, true); });
   return answer;
 }
 

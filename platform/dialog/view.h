@@ -26,6 +26,10 @@
 // (UiDispatcher::SetWorkPendingHook; the hook runs on any thread and must only wake the loop).
 // Sends from workers are carried out inside these waits, so a worker never stalls on an open box.
 //
+// Headless testing: dialog_test_driver.h is this interface's headless implementation; its
+// WaitIdle (and every answer to a box) returns once the UI thread is back in a wait, which is the
+// moment a test may read what a handler did.
+//
 // Geometry. Template rects are dialog units (WindowSnapshot::rect); DialogUnitsToPixels converts
 // them with the base units of the templates' font (MS Shell Dlg 8 pt): 6 x 13 pixels.
 #include <functional>

@@ -73,6 +73,16 @@ struct WindowSnapshot {
   std::vector<PaintRecord> paints{};
 };
 
+// Change the visible and enabled flags together with their style bits.
+inline void SetVisible(WindowSnapshot& s, bool visible) {
+  s.visible = visible;
+  s.style = visible ? (s.style | 0x10000000u) : (s.style & ~0x10000000u);  // WS_VISIBLE
+}
+inline void SetEnabled(WindowSnapshot& s, bool enabled) {
+  s.enabled = enabled;
+  s.style = enabled ? (s.style & ~0x08000000u) : (s.style | 0x08000000u);  // WS_DISABLED
+}
+
 enum class WindowChange { kCreated, kChanged, kDestroyed };
 
 class WindowModel {
