@@ -196,14 +196,13 @@ TEST_F(UiTest, WorkerThatCannotStartLeavesTheDialogAsItWas) {
 
 // Sends a button's command straight to the dialog, as if the disabled button had been clicked,
 // and expects it to be refused: no box opens.
-void ExpectCommandRefused(UiTest& test, DialogTestDriver& driver, HWND dialog, int id) {
+void ExpectCommandRefused(DialogTestDriver& driver, HWND dialog, int id) {
   std::thread sender([&] { SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0); });
   if (auto box = driver.WaitForMessageBox(std::chrono::milliseconds(100))) {
     ADD_FAILURE() << "command " << id << " opened a box: " << platform::Utf8FromWide(box->request.text);
     driver.AnswerMessageBox(IDOK);
   }
   sender.join();
-  (void)test;
 }
 
 TEST_F(UiTest, OneOperationAtATimeAndTheDialogStaysWhileItRuns) {
@@ -231,7 +230,7 @@ TEST_F(UiTest, OneOperationAtATimeAndTheDialogStaysWhileItRuns) {
   for (int id : {IDC_GO, IDC_BROWSE}) EXPECT_TRUE(driver_.Click(main_, id));
   ASSERT_TRUE(driver_.SelectTab(main_, IDC_TAB, 1));
   for (int id : {IDC_ERASE_SF, IDC_ROM_EXPORT, IDC_FW_VERSION}) EXPECT_TRUE(driver_.Click(main_, id));
-  for (int id : kHeldControls) ExpectCommandRefused(*this, driver_, main_, id);
+  for (int id : kHeldControls) ExpectCommandRefused(driver_, main_, id);
   ExpectNoBox();
   EXPECT_LE(platform::RunningThreads(), 1u);
 
