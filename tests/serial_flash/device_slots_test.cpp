@@ -2,32 +2,41 @@
 // and the guard that makes every entry point on a closed slot send nothing.
 #include <gtest/gtest.h>
 
-#include "fake_fixture.h"
+#include "camera_fixture.h"
+#include "platform/com/unknown.h"
+#include "platform/devices/device_registry.h"
 #include "platform/runtime/clock.h"
 #include "serial_flash/device_slots.h"
 #include "serial_flash/flash_identification.h"
-#include "serial_flash/library_state_for_test.h"
 #include "serial_flash/ks_transport.h"
+#include "serial_flash/library_state_for_test.h"
 #include "serial_flash/serial_flash.h"
 
 namespace sftest {
 namespace {
 
+using Fault = simcam::Fault;
+using Kind = simcam::RequestRecord::Kind;
+
 const std::vector<Req> kProbeReads = Seq({Control4Read(0x9FF8), Control4Read(0xD2B2), Control4Read(0xDFF8),
                                           Control4Read(0xBFF8), Control4Read(0xC7F8)});
 
-class DeviceSlotTest : public FakeCameraTest {
+// Control-4 reads of the probe that fail at `address`.
+Fault Control4SetFails(std::uint16_t address) {
+  return {.kind = Fault::Kind::FailRequest, .match = {.control = 4, .kind = Kind::Set, .address = address}};
+}
+
+class DeviceSlotTest : public CameraTest {
  protected:
-  // Opens with the fake registered and returns the open's traffic after the node search.
+  // Opens and returns the open's traffic after the node search.
   int OpenKeepingTraffic() {
-    if (!registered_) platform::RegisterVideoInputDevice(device_);
-    registered_ = true;
+    Camera();
     int result = SFOpen();
-    std::vector<Req> all = Requests();
     openTraffic_.clear();
-    for (const Req& r : all) {
+    for (const Req& r : Requests()) {
       if (r.kind != Req::Kind::Probe) openTraffic_.push_back(r);
     }
+    Forget();
     return result;
   }
   std::vector<Req> openTraffic_;
@@ -59,11 +68,11 @@ TEST_F(DeviceSlotTest, FailedProbeStopsAtItsFirstFailureAndReads3C5) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SFResetLibraryStateForTest();
-    reg3C5_ = c.reg3C5;
-    // Requests: probe reads 1 and 2 (four requests), the third SET fails, then the 0x3C5 read
-    // whose GET may fail.
-    state_->results = {S_OK, S_OK, S_OK, S_OK, HRESULT_FROM_WIN32_GEN_FAILURE, S_OK,
-                       c.regReadFails ? E_FAIL : S_OK};
+    Camera().ClearFaults();
+    Camera().SetReg(0x3C5, c.reg3C5);
+    // Probe reads 1 and 2 pass, the third one's SET fails, then the 0x3C5 read whose GET may fail.
+    Camera().AddFault(Control4SetFails(0xDFF8));
+    if (c.regReadFails) Camera().AddFault({.kind = Fault::Kind::RegisterReadFails, .reg = 0x3C5});
     Forget();
     EXPECT_EQ(OpenKeepingTraffic(), c.open);
     std::vector<Req> expected = Seq({Control4Read(0x9FF8), Control4Read(0xD2B2), One(Control4Read(0xDFF8)[0]),
@@ -73,7 +82,7 @@ TEST_F(DeviceSlotTest, FailedProbeStopsAtItsFirstFailureAndReads3C5) {
     EXPECT_EQ(g_sfLibrary.chunkSize, c.chunk);
     EXPECT_EQ(g_sfLibrary.slotOpen[0], 1) << "a failed 0x3C5 read leaves the slot open";
     EXPECT_NE(g_ksTransport.cameraFilter, nullptr);
-    state_->results.clear();
+    Camera().ClearFaults();
     EXPECT_TRUE(SFClose()) << "the close returns the transport close's result";
     EXPECT_FALSE(SFClose());
   }
@@ -84,8 +93,8 @@ TEST_F(DeviceSlotTest, ChipClassOutlivesCloseAndALaterFailedProbe) {
   ASSERT_EQ(g_sfLibrary.chipClass[0], 23);
   EXPECT_TRUE(SFClose());
   EXPECT_EQ(g_sfLibrary.chipClass[0], 23);
-  reg3C5_ = 3;
-  state_->results = {E_FAIL};  // the first probe read fails
+  Camera().SetReg(0x3C5, 3);
+  Camera().AddFault(Control4SetFails(0x9FF8));  // the first probe read fails
   EXPECT_EQ(OpenKeepingTraffic(), SF_OPEN_OK);
   EXPECT_TRUE(SameRequests(One(Control4Read(0x9FF8)[0]), openTraffic_)) << "no 0x3C5 read on a probed chip";
   EXPECT_EQ(g_sfLibrary.chipClass[0], 23);
@@ -104,21 +113,20 @@ TEST_F(DeviceSlotTest, SecondOpenOpensAfreshAndHoldsOneCamera) {
 
 TEST_F(DeviceSlotTest, FailedTransportOpenKeepsAnEarlierOpenSlot) {
   ASSERT_EQ(Open(), SF_OPEN_OK);
-  platform::ClearVideoInputDevices();
-  registered_ = true;  // stays away
+  Camera().Unregister();
   EXPECT_EQ(SFOpen(), SF_OPEN_NO_DEVICE);
   EXPECT_EQ(g_sfLibrary.slotOpen[0], 1);
   Forget();
   std::uint8_t value = 0x77;
   EXPECT_FALSE(SFReadReg(0x101F, &value)) << "without a camera every request fails";
   EXPECT_EQ(value, 0x77);
-  EXPECT_TRUE(state_->calls.empty());
+  EXPECT_TRUE(Requests().empty());
 }
 
 TEST_F(DeviceSlotTest, CheckWithoutBufferSendsNothingOnAnOpenSlot) {
   ASSERT_EQ(Open(), SF_OPEN_OK);
   EXPECT_FALSE(SFCheck(nullptr));
-  EXPECT_TRUE(state_->calls.empty());
+  EXPECT_TRUE(Requests().empty());
   std::uint8_t buffer[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_TRUE(SFCheck(buffer));
   EXPECT_TRUE(SameRequests(kProbeReads, Requests()));
@@ -137,11 +145,12 @@ TEST_F(DeviceSlotTest, OpenEntryPointsForwardToTheTransport) {
                            Requests()));
 }
 
-// Before any open and after a close, every entry point with a result fails and sends nothing;
-// the waits run their full count of failing polls.
+// Before any open and after a close, every entry point with a result fails and sends nothing to
+// the camera that is there; the waits run their full count of failing polls.
 TEST_F(DeviceSlotTest, ClosedSlotSendsNothing) {
   for (bool afterClose : {false, true}) {
     SCOPED_TRACE(afterClose ? "after a close" : "before any open");
+    Camera();
     if (afterClose) {
       ASSERT_EQ(Open(), SF_OPEN_OK);
       ASSERT_TRUE(SFClose());
@@ -174,7 +183,7 @@ TEST_F(DeviceSlotTest, ClosedSlotSendsNothing) {
     SFWaitReady();
     EXPECT_EQ(platform::CurrentSleepStats().calls, 1000u);
     EXPECT_EQ(platform::CurrentSleepStats().totalMs, 1000u);
-    EXPECT_TRUE(state_->calls.empty());
+    EXPECT_TRUE(Requests().empty());
   }
 }
 

@@ -1,109 +1,73 @@
-// The extension-unit transport on a hand-built camera: enumeration outcomes, the node search,
-// the byte layout of every control, S_OK-only success, and one IKsControl per request.
+// The extension-unit transport on the simulated camera: enumeration outcomes, the node search,
+// the byte layout of every control, S_OK-only success, and no reference kept by a request.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "fake_ks_camera.h"
+#include "camera_fixture.h"
 #include "platform/com/com_runtime.h"
-#include "request_table.h"
+#include "platform/com/unknown.h"
+#include "platform/devices/device_registry.h"
 #include "serial_flash/device_slots.h"
 #include "serial_flash/ks_transport.h"
 #include "serial_flash/library_state_for_test.h"
 #include "serial_flash/serial_flash.h"
+#include "wrapped_camera.h"
 
 namespace sftest {
 namespace {
 
-constexpr ULONG kSet = 0x10000002;
-constexpr ULONG kGet = 0x10000001;
-constexpr ULONG kSupport = 0x10000100;
+using Fault = simcam::Fault;
+using Kind = simcam::RequestRecord::Kind;
 
-std::vector<Req> AsReqs(const std::vector<FakeCall>& calls) {
-  std::vector<Req> out;
-  for (const FakeCall& c : calls) {
-    if (c.flags == kSupport) out.push_back(Probe(c.nodeId));
-    else if (c.flags == kGet) {
-      Req r = Get(c.id, c.dataLength);
-      r.bytes = c.data;
-      out.push_back(r);
-    } else out.push_back(Set(c.id, c.data));
-  }
-  return out;
+// The camera's extension unit sits at node 2 of its default topology.
+constexpr std::uint32_t kUnitNode = 2;
+
+Fault FailsNth(unsigned nth, HRESULT status = HRESULT_FROM_WIN32_GEN_FAILURE) {
+  return {.kind = Fault::Kind::FailRequest, .nth = nth, .status = status};
 }
 
-class TransportTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SFResetLibraryStateForTest();
-    platform::ClearVideoInputDevices();
-    objectsAtStart_ = platform::LiveComObjects();
-    comAtStart_ = platform::ComInitCount();
-    state_ = std::make_shared<FakeCameraState>();
-    state_->nodes = {{.type = KSNODETYPE_VIDEO_PROCESSING}, {.type = KSNODETYPE_DEV_SPECIFIC}};
-    device_ = std::make_shared<FakeKsDevice>(state_);
-  }
-  void TearDown() override {
-    SFResetLibraryStateForTest();
-    while (platform::ComInitCount() > comAtStart_) CoUninitialize();
-    platform::ClearVideoInputDevices();
-    EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_) << "a COM object was not released";
-  }
-  // Binds the fake as the camera and forgets the node-search traffic.
-  void Bind() {
-    platform::RegisterVideoInputDevice(device_);
-    ASSERT_EQ(KsEnumerateCamera(0), 0);
-    ASSERT_NE(g_ksTransport.cameraFilter, nullptr);
-    state_->calls.clear();
-    state_->controlsHandedOut = state_->controlsReleased = 0;
-  }
-
-  std::size_t objectsAtStart_ = 0;
-  int comAtStart_ = 0;
-  std::shared_ptr<FakeCameraState> state_;
-  std::shared_ptr<FakeKsDevice> device_;
-};
+class TransportTest : public CameraTest {};
 
 // Enumeration outcomes and the open results they become.
 TEST_F(TransportTest, EnumerationOutcomesMapToOpenResults) {
   struct Case {
     const char* name;
-    std::function<void(FakeKsDevice&)> setup;
+    std::function<void(simcam::DeviceSpec&)> setup;
+    platform::EnumerationFaults faults;
     bool registerDevice;
     int enumeration;
     int open;
     bool filterHeld;
   };
+  auto healthy = [](simcam::DeviceSpec&) {};
   const Case cases[] = {
-      {"no video-input device", [](FakeKsDevice&) {}, false, 1, SF_OPEN_NO_DEVICE, false},
-      {"device enumerator fails",
-       [](FakeKsDevice&) { platform::SetEnumerationFaults({.createDeviceEnumerator = E_FAIL}); }, true, 1,
-       SF_OPEN_NO_DEVICE, false},
-      {"category enumerator fails",
-       [](FakeKsDevice&) { platform::SetEnumerationFaults({.createClassEnumerator = E_OUTOFMEMORY}); }, true, 1,
-       SF_OPEN_NO_DEVICE, false},
-      {"property bag refused", [](FakeKsDevice& d) { d.bindToStorage = E_FAIL; }, true, 2, SF_OPEN_UNKNOWN_BACKEND,
+      {"no video-input device", healthy, {}, false, 1, SF_OPEN_NO_DEVICE, false},
+      {"device enumerator fails", healthy, {.createDeviceEnumerator = E_FAIL}, true, 1, SF_OPEN_NO_DEVICE, false},
+      {"category enumerator fails", healthy, {.createClassEnumerator = E_OUTOFMEMORY}, true, 1, SF_OPEN_NO_DEVICE,
        false},
-      {"FriendlyName unreadable", [](FakeKsDevice& d) { d.friendlyNameRead = E_FAIL; }, true, 2,
+      {"property bag refused", [](simcam::DeviceSpec& d) { d.bindToStorage = E_FAIL; }, {}, true, 2,
        SF_OPEN_UNKNOWN_BACKEND, false},
-      {"filter does not bind", [](FakeKsDevice& d) { d.bindResult = E_NOINTERFACE; }, true, 2,
+      {"FriendlyName unreadable", [](simcam::DeviceSpec& d) { d.friendlyNameRead = E_FAIL; }, {}, true, 2,
        SF_OPEN_UNKNOWN_BACKEND, false},
-      {"Next fails", [](FakeKsDevice&) { platform::SetEnumerationFaults({.nextFailsAt = 0}); }, true, 2,
+      {"filter does not bind", [](simcam::DeviceSpec& d) { d.bindToObject = E_NOINTERFACE; }, {}, true, 2,
        SF_OPEN_UNKNOWN_BACKEND, false},
-      {"DevicePath unreadable", [](FakeKsDevice& d) { d.devicePathRead = HRESULT_FROM_WIN32_NOT_FOUND; }, true,
-       HRESULT_FROM_WIN32_NOT_FOUND, SF_OPEN_FAILED, true},
-      {"camera bound", [](FakeKsDevice&) {}, true, 0, SF_OPEN_OK, true},
+      {"Next fails", healthy, {.nextFailsAt = 0}, true, 2, SF_OPEN_UNKNOWN_BACKEND, false},
+      {"DevicePath unreadable", [](simcam::DeviceSpec& d) { d.devicePathRead = HRESULT_FROM_WIN32_NOT_FOUND; }, {},
+       true, HRESULT_FROM_WIN32_NOT_FOUND, SF_OPEN_FAILED, true},
+      {"camera bound", healthy, {}, true, 0, SF_OPEN_OK, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (bool viaOpen : {false, true}) {
-      SFResetLibraryStateForTest();
-      platform::ClearVideoInputDevices();
-      auto device = std::make_shared<FakeKsDevice>(state_);
-      c.setup(*device);
-      if (c.registerDevice) platform::RegisterVideoInputDevice(device);
+      simcam::CameraConfig config;
+      c.setup(config.devices[0]);
+      Replace(config);
+      if (!c.registerDevice) Camera().Unregister();
+      platform::SetEnumerationFaults(c.faults);
       int comBefore = platform::ComInitCount();
       if (viaOpen) EXPECT_EQ(SFOpen(), c.open);
       else EXPECT_EQ(KsEnumerateCamera(0), c.enumeration);
@@ -116,97 +80,91 @@ TEST_F(TransportTest, EnumerationOutcomesMapToOpenResults) {
 }
 
 TEST_F(TransportTest, FirstDeviceThatReadsAndBindsIsTakenWithoutAnExtensionUnit) {
-  auto unnamed = std::make_shared<FakeKsDevice>(state_);
-  unnamed->friendlyNameRead = E_FAIL;
-  auto noTopology = std::make_shared<FakeCameraState>();  // no nodes at all
-  auto plain = std::make_shared<FakeKsDevice>(noTopology);
-  plain->devicePath = L"\\\\?\\second";
-  auto later = std::make_shared<FakeKsDevice>(state_);
-  later->devicePath = L"\\\\?\\third";
-  platform::RegisterVideoInputDevice(unnamed);
-  platform::RegisterVideoInputDevice(plain);
-  platform::RegisterVideoInputDevice(later);
+  simcam::DeviceSpec unnamed{.friendlyNameRead = E_FAIL};
+  simcam::DeviceSpec plain{.devicePath = L"\\\\?\\second", .refusedInterfaces = {IID_IKsTopologyInfo}};
+  simcam::DeviceSpec later{.devicePath = L"\\\\?\\third"};
+  config_.devices = {unnamed, plain, later};
+  Camera();
   ASSERT_EQ(KsEnumerateCamera(0), 0);
   EXPECT_STREQ(KsGetDevicePath(), "\\\\?\\second");
   EXPECT_EQ(g_ksTransport.nodeId, 1u) << "no node answered: node 1";
-  EXPECT_TRUE(state_->calls.empty()) << "the third device is never looked at";
+  EXPECT_TRUE(Requests().empty()) << "the third device, extension unit and all, is never looked at";
 }
 
+// Node lists of the simulated camera; the topology failures come from the local wrapper, since the
+// model's topology calls always succeed.
 TEST_F(TransportTest, NodeSearchTakesTheFirstDeviceSpecificNodeThatPassesTheProbe) {
-  const FakeNode vp{.type = KSNODETYPE_VIDEO_PROCESSING};
-  const FakeNode xu{};
-  const FakeNode refuses{.probeResult = HRESULT_FROM_WIN32_SET_NOT_FOUND};
-  const FakeNode lukewarm{.probeResult = S_FALSE};
-  const FakeNode noInstance{.createResult = E_FAIL};
-  const FakeNode noType{.nodeTypeResult = E_FAIL};
+  const GUID vp = KSNODETYPE_VIDEO_PROCESSING;
+  const GUID dev = KSNODETYPE_DEV_SPECIFIC;
   struct Case {
     const char* name;
-    std::vector<FakeNode> nodes;
+    std::vector<GUID> nodes;
+    int unit;                  // the extension unit's index, -1: none (other device-specific nodes refuse)
     ULONG node;
     std::vector<std::uint32_t> probed;
-    HRESULT numNodes = S_OK;
-    HRESULT topology = S_OK;
+    HRESULT probeAnswer = S_OK;
+    WrapperFaults faults{};
+    bool wrapped = false;
+    bool noTopology = false;
   };
   const Case cases[] = {
-      {"extension unit at 2", {vp, vp, xu}, 2, {2}},
-      {"lower of two passing nodes", {vp, vp, xu, xu}, 2, {2}},
-      {"S_FALSE passes the probe", {vp, vp, vp, lukewarm}, 3, {3}},
-      {"refusing node skipped", {refuses, vp, xu}, 2, {0, 2}},
-      {"node without instance skipped", {noInstance, vp, xu}, 2, {2}},
-      {"node type unreadable skipped", {noType, vp, vp, xu}, 3, {3}},
-      {"all refuse: node 1", {vp, refuses, refuses}, 1, {1, 2}},
-      {"no nodes: node 1", {}, 1, {}},
-      {"node count fails: node 1", {xu, xu, xu}, 1, {}, E_FAIL},
-      {"no topology: node 1", {vp, vp, xu}, 1, {}, S_OK, E_NOINTERFACE},
+      {"extension unit at 2", {vp, vp, dev}, 2, 2, {2}},
+      {"first of two device-specific nodes, the search stops there", {vp, vp, dev, dev}, 2, 2, {2}},
+      {"S_FALSE passes the probe", {vp, vp, vp, dev}, 3, 3, {3}, S_FALSE},
+      {"refusing node skipped", {dev, vp, dev}, 2, 2, {0, 2}},
+      {"node without instance skipped", {dev, vp, dev}, 2, 2, {2}, S_OK, {.instanceFails = {0}}, true},
+      {"node type unreadable skipped", {dev, vp, vp, dev}, 3, 3, {3}, S_OK, {.nodeTypeFails = {0}}, true},
+      {"all refuse: node 1", {vp, dev, dev}, -1, 1, {1, 2}},
+      {"no nodes: node 1", {}, -1, 1, {}},
+      {"node count fails: node 1", {dev, dev, dev}, 0, 1, {}, S_OK, {.numNodes = E_FAIL}, true},
+      {"no topology: node 1", {vp, vp, dev}, 2, 1, {}, S_OK, {}, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    SFResetLibraryStateForTest();
-    platform::ClearVideoInputDevices();
-    state_->calls.clear();
-    state_->nodes = c.nodes;
-    state_->numNodesResult = c.numNodes;
-    state_->topologyQuery = c.topology;
-    platform::RegisterVideoInputDevice(device_);
+    simcam::CameraConfig config;
+    config.nodeTypes = c.nodes;
+    config.extensionUnitNode = c.unit;
+    config.supportProbe = c.probeAnswer;
+    if (c.noTopology) config.devices[0].refusedInterfaces = {IID_IKsTopologyInfo};
+    Replace(config);
+    if (c.wrapped) WrapRegisteredDevices(c.faults);
     ASSERT_EQ(KsEnumerateCamera(0), 0);
     EXPECT_EQ(g_ksTransport.nodeId, c.node);
     std::vector<Req> probes;
     for (std::uint32_t n : c.probed) probes.push_back(Probe(n));
-    EXPECT_TRUE(SameRequests(probes, AsReqs(state_->calls)));
-    for (const FakeCall& call : state_->calls) {
-      EXPECT_TRUE(call.set == PROPSETID_EXTENSION_UNIT);
-      EXPECT_EQ(call.id, 0u);
-      EXPECT_EQ(call.propertyLength, 32u);
-      EXPECT_EQ(call.dataLength, 0u);
+    EXPECT_TRUE(SameRequests(probes, Requests()));
+    // The camera answers a probe that is a node property of its unit's set (a KSP_NODE with
+    // the topology flag) with its own answer; anything else it refuses.
+    for (const simcam::RequestRecord& r : Camera().Requests()) {
+      EXPECT_EQ(r.control, 0u);
+      EXPECT_TRUE(r.payload.empty()) << "no data with the probe";
+      EXPECT_EQ(r.result, static_cast<int>(r.nodeId) == c.unit ? c.probeAnswer : HRESULT_FROM_WIN32_SET_NOT_FOUND);
     }
-    EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_ + 1) << "only the camera filter stays held";
+    EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_ + (c.wrapped ? 2 : 1))
+        << "only the camera filter (and its wrapper) stays held";
   }
 }
 
 TEST_F(TransportTest, NodeSearchLeavesTheNodeIdWhenNothingPasses) {
-  Bind();
+  config_.supportProbe = E_FAIL;
+  BindCamera();
   g_ksTransport.nodeId = 7;
-  state_->nodes = {{.probeResult = E_FAIL}};
   ULONG node = 99;
   EXPECT_FALSE(KsFindExtensionUnitNode(&node));
+  EXPECT_TRUE(SameRequests({Probe(kUnitNode)}, Requests()));
   EXPECT_EQ(node, 99u);
   EXPECT_EQ(g_ksTransport.nodeId, 7u);
 }
 
-// Every control's request bytes, with one IKsControl obtained and released per call.
-TEST_F(TransportTest, RequestLayoutsAndOneControlPerCall) {
-  Bind();
-  state_->reply = [](const FakeCall& call, std::uint8_t* data) {
-    for (ULONG i = 0; i < call.dataLength; ++i) data[i] = static_cast<std::uint8_t>(0xA0 + i);
-    if (call.id == 4) data[2] = 8;
-  };
+// Every control's request bytes, and every reference a call takes given back when it returns.
+TEST_F(TransportTest, RequestLayoutsAndNoReferenceKept) {
+  BindCamera();
   std::uint8_t byte = 0;
   std::uint16_t word = 0;
   std::uint8_t eight[8] = {};
   std::uint8_t shortBuf[8] = {0x5C, 0x5D};
   const std::uint8_t three[3] = {0x31, 0x32, 0x33};
   const std::uint8_t sixteen[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-  const std::vector<std::uint8_t> zero12(12, 0);
   struct Case {
     const char* name;
     std::function<bool()> call;
@@ -242,32 +200,34 @@ TEST_F(TransportTest, RequestLayoutsAndOneControlPerCall) {
       {"control 2 read, two request bytes", [&] { shortBuf[0] = 0x5C; shortBuf[1] = 0x5D; return KsReadControl2(0x12, 0x21, shortBuf); },
        {Set(2, {0x12, 0x21, 0x5C, 0x5D, 0, 0, 0, 0xFF}), Get(2, 8)}},
   };
+  const unsigned long references = FilterReferences();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    state_->calls.clear();
-    state_->controlsHandedOut = state_->controlsReleased = 0;
+    Forget();
     g_ksTransport.writeBankFlag = g_ksTransport.readBankFlag = 0;
     EXPECT_TRUE(c.call());
-    EXPECT_TRUE(SameRequests(c.expected, AsReqs(state_->calls)));
-    EXPECT_EQ(state_->controlsHandedOut, 1);
-    EXPECT_EQ(state_->controlsReleased, 1);
-    for (const FakeCall& call : state_->calls) {
-      EXPECT_TRUE(call.set == PROPSETID_EXTENSION_UNIT);
-      EXPECT_EQ(call.nodeId, 1u);
-      EXPECT_EQ(call.propertyLength, 32u);
-      EXPECT_TRUE(call.flags == kSet || call.flags == kGet);
+    EXPECT_TRUE(SameRequests(c.expected, Requests()));
+    EXPECT_EQ(FilterReferences(), references) << "the call's IKsControl was released";
+    // S_OK from the camera means the request was a node property of the unit's set, on its node.
+    for (const simcam::RequestRecord& r : Camera().Requests()) {
+      EXPECT_EQ(r.nodeId, kUnitNode);
+      EXPECT_EQ(r.result, S_OK);
+      EXPECT_NE(r.kind, Kind::SetSupport);
     }
   }
 }
 
 TEST_F(TransportTest, RepliesLandWhereTheCallerExpectsThem) {
-  Bind();
-  state_->reply = [](const FakeCall& call, std::uint8_t* data) {
-    for (ULONG i = 0; i < call.dataLength; ++i) data[i] = static_cast<std::uint8_t>(0xA0 + i);
-  };
+  config_.chipId = 0xA2;          // register 0x101F
+  config_.mode = 0xA2;            // control 5, byte 2
+  config_.baseAddress = 0xA1A0;   // control 5, bytes 0 and 1
+  BindCamera();
+  const std::uint8_t stored[8] = {0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA};
+  Camera().SetFlash(stored, 0x3E00);
   std::uint8_t byte = 0;
   ASSERT_TRUE(KsReadRegister(0, 0x101F, &byte));
   EXPECT_EQ(byte, 0xA2);
+  byte = 0;
   ASSERT_TRUE(KsReadControl5Byte(0, &byte));
   EXPECT_EQ(byte, 0xA2);
   std::uint16_t word = 0;
@@ -275,24 +235,37 @@ TEST_F(TransportTest, RepliesLandWhereTheCallerExpectsThem) {
   EXPECT_EQ(word, 0xA1A0);
   std::uint8_t data[10];
   std::memset(data, 0x11, sizeof data);
+  ASSERT_TRUE(KsFlashSetReadAddress(0, 0x3E00, 8));
   ASSERT_TRUE(KsFlashReadData(0, data));
   EXPECT_EQ(std::vector<std::uint8_t>(data, data + 10),
             (std::vector<std::uint8_t>{0xA3, 0xA4, 0xA5, 0xA6, 0xA7, 0xA8, 0xA9, 0xAA, 0x11, 0x11}));
+}
+
+// The model answers control-2 reads with zeros; the local wrapper puts A0 A1 A2 ... into the reply
+// so that where its bytes land shows.
+TEST_F(TransportTest, Control2ReplyBytesLandFromTheThirdOn) {
+  Camera();
+  WrapRegisteredDevices({.control2Pattern = true});
+  ASSERT_EQ(KsEnumerateCamera(0), 0);
+  Forget();
   std::uint8_t shortBuf[8] = {0x01, 0x02, 0x77, 0x77, 0x77, 0x77, 0x77, 0x77};
   ASSERT_TRUE(KsReadControl2(0x12, 0x02, shortBuf));  // three bytes back
   EXPECT_EQ(std::vector<std::uint8_t>(shortBuf, shortBuf + 8),
             (std::vector<std::uint8_t>{0xA2, 0xA3, 0xA4, 0x77, 0x77, 0x77, 0x77, 0x77}));
+  EXPECT_TRUE(SameRequests({Set(2, {0x12, 0x02, 0x01, 0, 0, 0, 0, 0xFF}), Get(2, 8)}, Requests()));
 }
 
 // The count a control-4 reply announces: 0 copies nothing, above eight is cut to eight.
 TEST_F(TransportTest, Control4CopiesTheAnnouncedCountButNeverMoreThanEight) {
-  Bind();
+  std::vector<std::uint8_t> stored;
+  for (int i = 3; i < 12; ++i) stored.push_back(static_cast<std::uint8_t>(0xB0 + i));
   for (std::uint8_t count : {0, 3, 8, 9, 200}) {
     SCOPED_TRACE(static_cast<int>(count));
-    state_->reply = [count](const FakeCall&, std::uint8_t* data) {
-      data[2] = count;
-      for (int i = 3; i < 12; ++i) data[i] = static_cast<std::uint8_t>(0xB0 + i);
-    };
+    simcam::CameraConfig config;
+    config.control4.count = count;  // the camera fills as many reply bytes as there are, nine at most
+    Replace(config);
+    Camera().SetFlash(stored, 0x9FF8);
+    BindCamera();
     std::uint8_t dest[12];
     std::memset(dest, 0x5A, sizeof dest);
     ASSERT_TRUE(KsReadControl4(0, 0x9FF8, dest));
@@ -305,7 +278,7 @@ TEST_F(TransportTest, Control4CopiesTheAnnouncedCountButNeverMoreThanEight) {
 
 // Control 2 refuses what the request (5 bytes) or the reply (6 bytes) cannot hold.
 TEST_F(TransportTest, Control2RefusesOversizedPayloads) {
-  Bind();
+  BindCamera();
   const std::uint8_t source[16] = {};
   struct Case {
     std::uint8_t flags;
@@ -318,11 +291,11 @@ TEST_F(TransportTest, Control2RefusesOversizedPayloads) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "flags " << int(c.flags) << (c.write ? " write" : " read"));
-    state_->calls.clear();
+    Forget();
     std::uint8_t buffer[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     bool ok = c.write ? KsWriteControl2(0x10, c.flags, source) : KsReadControl2(0x10, c.flags, buffer);
     EXPECT_EQ(ok, c.accepted);
-    EXPECT_EQ(state_->calls.empty(), !c.accepted);
+    EXPECT_EQ(Requests().empty(), !c.accepted);
     if (!c.accepted) {
       EXPECT_EQ(std::vector<std::uint8_t>(buffer, buffer + 8), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
     }
@@ -331,46 +304,50 @@ TEST_F(TransportTest, Control2RefusesOversizedPayloads) {
 
 // Only S_OK succeeds; a failed SET sends no GET; a failed GET leaves the output untouched.
 TEST_F(TransportTest, OnlySOkSucceedsAndFailuresLeaveOutputs) {
-  Bind();
-  state_->reply = [](const FakeCall&, std::uint8_t* data) { data[2] = 0x42; };
+  config_.chipId = 0x42;
+  BindCamera();
+  const unsigned long references = FilterReferences();
   struct Case {
     const char* name;
-    std::vector<HRESULT> results;
+    Fault fault;
     std::size_t calls;
   };
   const Case cases[] = {
-      {"SET answers S_FALSE", {S_FALSE}, 1},
-      {"SET fails", {E_FAIL}, 1},
-      {"GET answers S_FALSE", {S_OK, S_FALSE}, 2},
-      {"GET fails", {S_OK, HRESULT_FROM_WIN32_GEN_FAILURE}, 2},
+      {"SET answers S_FALSE", FailsNth(1, S_FALSE), 1},
+      {"SET fails", FailsNth(1, E_FAIL), 1},
+      {"GET answers S_FALSE", FailsNth(2, S_FALSE), 2},
+      {"GET fails", FailsNth(2), 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    state_->results = c.results;
-    state_->calls.clear();
+    Camera().ClearFaults();
+    Camera().AddFault(c.fault);
+    Forget();
     std::uint8_t value = 0x99;
     EXPECT_FALSE(KsReadRegister(0, 0x101F, &value));
     EXPECT_EQ(value, 0x99);
-    EXPECT_EQ(state_->calls.size(), c.calls);
-    state_->calls.clear();
+    EXPECT_EQ(Requests().size(), c.calls);
+    Camera().ClearFaults();
+    Camera().AddFault(c.fault);
+    Forget();
     std::uint8_t dest[8] = {9, 9, 9, 9, 9, 9, 9, 9};
     EXPECT_FALSE(KsReadControl4(0, 0x9FF8, dest));
     EXPECT_EQ(dest[0], 9);
-    EXPECT_EQ(state_->calls.size(), c.calls);
+    EXPECT_EQ(Requests().size(), c.calls);
   }
-  state_->results = {S_FALSE};
-  state_->calls.clear();
+  Camera().ClearFaults();
+  Camera().AddFault(FailsNth(1, S_FALSE));
   EXPECT_FALSE(KsWriteRegister(0, 0x1091, 0));
   std::uint8_t eight[8] = {7, 7, 7, 7, 7, 7, 7, 7};
-  state_->results = {E_FAIL};
-  state_->calls.clear();
+  Camera().ClearFaults();
+  Camera().AddFault(FailsNth(1, E_FAIL));
   EXPECT_FALSE(KsFlashReadData(0, eight));
   EXPECT_EQ(eight[0], 7);
-  EXPECT_EQ(state_->controlsHandedOut, state_->controlsReleased);
+  EXPECT_EQ(FilterReferences(), references) << "failed calls released their IKsControl too";
 }
 
 TEST_F(TransportTest, WithoutACameraNothingIsSent) {
-  Bind();
+  BindCamera();
   g_ksTransport.readBankFlag = 1;
   g_ksTransport.writeBankFlag = 0;
   int comBefore = platform::ComInitCount();
@@ -394,7 +371,7 @@ TEST_F(TransportTest, WithoutACameraNothingIsSent) {
   EXPECT_FALSE(KsWriteControl2(1, 0, eight));
   EXPECT_FALSE(KsReadControl2(1, 0, eight));
   EXPECT_EQ(byte, 0x33);
-  EXPECT_TRUE(state_->calls.empty());
+  EXPECT_TRUE(Requests().empty());
   EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_);
 
   // A close without a camera still uninitialises COM.
@@ -405,19 +382,19 @@ TEST_F(TransportTest, WithoutACameraNothingIsSent) {
 }
 
 TEST_F(TransportTest, FilterWithoutIKsControlSendsNothing) {
-  Bind();
-  state_->controlQuery = E_NOINTERFACE;
+  config_.devices[0].refusedInterfaces = {IID_IKsControl};
+  BindCamera();
   std::uint8_t byte = 0x33;
   EXPECT_FALSE(KsReadRegister(0, 0x101F, &byte));
   EXPECT_FALSE(KsWriteRegister(0, 0x1091, 0));
   EXPECT_EQ(byte, 0x33);
-  EXPECT_TRUE(state_->calls.empty());
+  EXPECT_TRUE(Requests().empty());
 }
 
 // The write at 0xFFF8 is the last one of the lower bank; every write after it goes high until an
 // open clears the flag.
 TEST_F(TransportTest, FlashWriteBankSequenceAroundTheLastLowerBlock) {
-  Bind();
+  BindCamera();
   const std::uint8_t data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   struct Step {
     std::uint16_t address;
@@ -431,35 +408,35 @@ TEST_F(TransportTest, FlashWriteBankSequenceAroundTheLastLowerBlock) {
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(::testing::Message() << "write at " << s.address);
-    state_->calls.clear();
+    Forget();
     g_ksTransport.readBankFlag = 1;
     EXPECT_TRUE(KsFlashWrite(0, s.address, s.count, data));
-    ASSERT_EQ(state_->calls.size(), 1u);
-    EXPECT_EQ(state_->calls[0].data[2], s.command);
+    std::vector<simcam::RequestRecord> sent = Camera().Requests();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].payload[2], s.command);
     EXPECT_EQ(g_ksTransport.writeBankFlag, s.flagAfter);
     EXPECT_EQ(g_ksTransport.readBankFlag, 0);
   }
   // The flag is set before the request goes out, whatever the camera answers.
   g_ksTransport.writeBankFlag = 0;
-  state_->results = {E_FAIL};
-  state_->calls.clear();
+  Camera().AddFault(FailsNth(1, E_FAIL));
+  Forget();
   EXPECT_FALSE(KsFlashWrite(0, 0xFFF8, 8, data));
   EXPECT_EQ(g_ksTransport.writeBankFlag, 1);
   // Only SFOpen lowers it again; the read address follows the read bank flag alone.
-  state_->results.clear();
+  Camera().ClearFaults();
   g_ksTransport.readBankFlag = 1;
-  state_->calls.clear();
+  Forget();
   EXPECT_TRUE(KsFlashSetReadAddress(0, 0x0100, 3));
-  EXPECT_EQ(state_->calls[0].data[2], 0x98);
+  EXPECT_EQ(Camera().Requests().at(0).payload[2], 0x98);
   EXPECT_EQ(g_ksTransport.readBankFlag, 1);
 }
 
 TEST_F(TransportTest, SFOpenClearsBothBankFlagsWhateverItsResult) {
   for (bool cameraPresent : {false, true}) {
     SCOPED_TRACE(cameraPresent ? "camera present" : "no camera");
-    SFResetLibraryStateForTest();
-    platform::ClearVideoInputDevices();
-    if (cameraPresent) platform::RegisterVideoInputDevice(device_);
+    Replace(simcam::CameraConfig{});
+    if (!cameraPresent) Camera().Unregister();
     g_ksTransport.writeBankFlag = 1;
     g_ksTransport.readBankFlag = 1;
     SFOpen();
@@ -481,23 +458,22 @@ TEST_F(TransportTest, DevicePathIsConvertedAndCutToItsBuffer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.size());
-    SFResetLibraryStateForTest();
-    platform::ClearVideoInputDevices();
-    device_->devicePath = c.path;
-    platform::RegisterVideoInputDevice(device_);
+    simcam::CameraConfig config;
+    config.devices[0].devicePath = c.path;
+    Replace(config);
     ASSERT_EQ(KsEnumerateCamera(0), 0);
     EXPECT_EQ(std::string(KsGetDevicePath()), c.stored);
   }
 }
 
 TEST_F(TransportTest, EnumerationReleasesTheCameraHeldBefore) {
-  Bind();
+  BindCamera();
   IBaseFilter* first = g_ksTransport.cameraFilter;
   ASSERT_EQ(KsEnumerateCamera(0), 0);
   EXPECT_NE(g_ksTransport.cameraFilter, nullptr);
   EXPECT_NE(g_ksTransport.cameraFilter, first);
   EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_ + 1);
-  platform::ClearVideoInputDevices();
+  Camera().Unregister();
   EXPECT_EQ(KsEnumerateCamera(0), 1);
   EXPECT_EQ(g_ksTransport.cameraFilter, nullptr);
   EXPECT_EQ(platform::LiveComObjects(), objectsAtStart_);

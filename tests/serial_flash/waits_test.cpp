@@ -1,72 +1,99 @@
 // The done-flag wait and the flash-idle wait, polls and pauses counted on the virtual clock.
 #include <gtest/gtest.h>
 
-#include "fake_fixture.h"
+#include "camera_fixture.h"
 #include "platform/runtime/clock.h"
 #include "serial_flash/serial_flash.h"
 
 namespace sftest {
 namespace {
 
-class WaitsTest : public FakeCameraTest {
+using Fault = simcam::Fault;
+
+class WaitsTest : public CameraTest {
  protected:
   void SetUp() override {
-    FakeCameraTest::SetUp();
+    CameraTest::SetUp();
     ASSERT_EQ(Open(), SF_OPEN_OK);
+    ASSERT_TRUE(SFWriteReg(0x1080, 1));  // the idle wait runs with host access on
+    Forget();
     platform::ResetSleepStats();
+  }
+  // One command frame of its own: select, the opcode, release.
+  void SendCommand(std::uint8_t opcode) {
+    SFWriteReg(0x1091, 0);
+    SFWriteReg(0x1082, opcode);
+    SFWriteReg(0x1081, 1);
+    SFWaitReady();
+    SFWriteReg(0x1091, 1);
   }
 };
 
-// One status poll: select, send 0x05, receive, each shift with its done-flag read.
-std::vector<Req> StatusPoll() {
-  return Seq({{RegWrite(0x1091, 0), RegWrite(0x1082, 0x05), RegWrite(0x1081, 1)}, RegRead(0x1084),
-              {RegWrite(0x1083, 0), RegWrite(0x1081, 2)}, RegRead(0x1084), RegRead(0x1083)});
+// One status poll: select, send 0x05, receive, each shift with its done-flag read; the status
+// read answers `status`.
+std::vector<Req> StatusPoll(std::uint8_t status) {
+  std::vector<Req> poll = Seq({{RegWrite(0x1091, 0), RegWrite(0x1082, 0x05), RegWrite(0x1081, 1)}, RegRead(0x1084),
+                               {RegWrite(0x1083, 0), RegWrite(0x1081, 2)}, RegRead(0x1084), RegRead(0x1083)});
+  poll.back().bytes = {0x83, 0x10, status, 0xFF};
+  return poll;
 }
 
 TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
   struct Case {
     const char* name;
-    std::vector<std::uint8_t> statuses;
-    int polls;
+    std::uint8_t status;             // status register bits 2 to 7
+    bool writeEnable;                // the latch is set first
+    unsigned busyMs;                 // an erase is left running this long
+    std::vector<std::uint8_t> polls; // statuses the polls read
   };
   const Case cases[] = {
-      {"idle at the first poll", {0x00}, 1},
-      {"write-enable latch alone is idle", {0x02}, 1},
-      {"busy 0x01 then idle", {0x01, 0x00}, 2},
-      {"busy 0x03 twice then 0x02", {0x03, 0x03, 0x02}, 3},
+      {"idle at the first poll", 0x00, false, 0, {0x00}},
+      {"write-enable latch alone is idle", 0x00, true, 0, {0x02}},
+      {"busy 0x01 then idle", 0x00, false, 1, {0x01, 0x00}},
+      {"busy with the lock bit twice, then the lock bit alone", 0x80, false, 2, {0x81, 0x81, 0x80}},
   };
+  const std::uint32_t eraseMs = Camera().Config().flash.eraseMs;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    statuses_ = c.statuses;
-    statusReads_ = 0;
+    Camera().SetStatusRegister(c.status);
+    if (c.busyMs != 0) {
+      SendCommand(0x06);
+      SendCommand(0x60);
+      platform::AdvanceVirtualClock(eraseMs - c.busyMs);
+    }
+    if (c.writeEnable) SendCommand(0x06);
     Forget();
     platform::ResetSleepStats();
     SFWaitIdle();
     std::vector<Req> expected;
-    for (int i = 0; i < c.polls; ++i) expected = Seq({expected, StatusPoll()});
+    for (std::uint8_t status : c.polls) expected = Seq({expected, StatusPoll(status)});
     expected.push_back(RegWrite(0x1091, 1));
     EXPECT_TRUE(SameRequests(expected, Requests()));
-    EXPECT_EQ(platform::CurrentSleepStats().calls, static_cast<std::uint64_t>(c.polls - 1));
-    EXPECT_EQ(regs_[0x1091], 1) << "chip select released";
+    EXPECT_EQ(platform::CurrentSleepStats().calls, c.polls.size() - 1);
+    EXPECT_FALSE(Camera().ChipSelected()) << "chip select released";
   }
 }
 
 TEST_F(WaitsTest, StuckBusyFlashRunsTenThousandPollsAndStaysSelected) {
-  statuses_ = {0x01};
-  Forget();
+  Camera().AddFault({.kind = Fault::Kind::BusyStuck});
+  Camera().SetStatusRegister(0x00);
   SFWaitIdle();
   EXPECT_EQ(platform::CurrentSleepStats().calls, 10000u);
   EXPECT_EQ(platform::CurrentSleepStats().totalMs, 10000u);
-  EXPECT_EQ(statusReads_, 10000u);
   std::vector<Req> all = Requests();
-  ASSERT_EQ(all.size(), 10000u * StatusPoll().size());
-  EXPECT_TRUE(SameRequests(StatusPoll(), std::vector<Req>(all.end() - 11, all.end())));
-  EXPECT_EQ(regs_[0x1091], 0) << "chip select stays asserted";
+  ASSERT_EQ(all.size(), 10000u * StatusPoll(0x01).size());
+  std::size_t statusReads = 0;
+  for (std::size_t at = 0; at < all.size(); at += StatusPoll(0x01).size()) {
+    std::vector<Req> poll(all.begin() + static_cast<std::ptrdiff_t>(at),
+                          all.begin() + static_cast<std::ptrdiff_t>(at + StatusPoll(0x01).size()));
+    if (SameRequests(StatusPoll(0x01), poll)) ++statusReads;
+  }
+  EXPECT_EQ(statusReads, 10000u) << "every poll read the busy status";
+  EXPECT_TRUE(Camera().ChipSelected()) << "chip select stays asserted";
 }
 
 TEST_F(WaitsTest, StuckDoneFlagRunsAThousandPolls) {
-  doneStuck_ = true;
-  Forget();
+  Camera().AddFault({.kind = Fault::Kind::DoneStuck});
   SFWaitReady();
   EXPECT_EQ(platform::CurrentSleepStats().calls, 1000u);
   EXPECT_EQ(platform::CurrentSleepStats().totalMs, 1000u);
@@ -76,15 +103,14 @@ TEST_F(WaitsTest, StuckDoneFlagRunsAThousandPolls) {
 }
 
 TEST_F(WaitsTest, DoneFlagAtTheFirstPollIsOneRead) {
-  Forget();
   SFWaitReady();
   EXPECT_TRUE(SameRequests(RegRead(0x1084), Requests()));
   EXPECT_EQ(platform::CurrentSleepStats().calls, 0u);
 }
 
+// The done flag reads 1, but its reads fail: the wait counts them as not done.
 TEST_F(WaitsTest, FailingDoneReadsCountAsNotDone) {
-  Forget();
-  state_->results.assign(2000, E_FAIL);  // every request fails
+  Camera().AddFault({.kind = Fault::Kind::RegisterReadFails, .reg = 0x1084});
   SFWaitReady();
   EXPECT_EQ(platform::CurrentSleepStats().calls, 1000u);
 }
