@@ -123,6 +123,9 @@ void CreateControlWidget(ControlWidget& control, const platform::dialog::WindowS
       gtk_editable_set_editable(GTK_EDITABLE(widget), (state.style & ES_READONLY) == 0);
       gtk_entry_set_width_chars(entry, 1);  // the template gives the width
       if (state.style & ES_CENTER) gtk_entry_set_alignment(entry, 0.5f);
+      // An edit takes no dropped text of its own: files dropped on it reach the dialog, as on
+      // the window system the templates were made for.
+      gtk_drag_dest_unset(widget);
       break;
     }
     case ControlKind::kTextLabel: {
@@ -165,9 +168,6 @@ void CreateControlWidget(ControlWidget& control, const platform::dialog::WindowS
     case ControlKind::kTab:
       widget = gtk_notebook_new();
       gtk_notebook_set_show_border(GTK_NOTEBOOK(widget), TRUE);
-      // The pages are only a backdrop: tabs are neither reordered nor switched by dragging a
-      // file over them, so a drop anywhere on the dialog reaches the dialog.
-      gtk_drag_dest_unset(widget);
       break;
     case ControlKind::kOther:
       widget = gtk_drawing_area_new();

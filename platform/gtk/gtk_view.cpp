@@ -365,10 +365,14 @@ class GtkView final : public platform::dialog::View {
       case ControlKind::kButton:
         g_signal_connect(entry->widget.widget, "clicked", G_CALLBACK(OnButtonClicked), raw);
         break;
-      case ControlKind::kTab:
+      case ControlKind::kTab: {
+        // The notebook is a drop site of its own, for dragging tabs, and would refuse files
+        // dropped over the page area; without it they reach the dialog.
+        gtk_drag_dest_unset(entry->widget.widget);
         entry->widget.switch_page_handler =
             g_signal_connect(entry->widget.widget, "switch-page", G_CALLBACK(OnSwitchPage), raw);
         break;
+      }
       case ControlKind::kEntry:
       case ControlKind::kTextLabel:
       case ControlKind::kBitmap:

@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
   setenv("GDK_BACKEND", "x11", 1);
   setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a virtual display
   setenv("GTK_THEME", "Adwaita", 1);
+  setenv("GSETTINGS_BACKEND", "memory", 1);  // the file chooser keeps its settings in memory
   if (!platform::gtk::InstallGtkView(&argc, &argv)) {
     std::fprintf(stderr, "could not open display %s\n", display.c_str());
     StopXvfb();

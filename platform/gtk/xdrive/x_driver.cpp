@@ -1,3 +1,5 @@
+#include <X11/Xlib.h>
+
 #include "platform/gtk/xdrive/x_driver.h"
 
 #include <X11/Xatom.h>

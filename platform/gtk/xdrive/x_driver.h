@@ -3,14 +3,17 @@
 // clicks (XTest), files dragged in from a file manager (the XDND protocol, offering a
 // text/uri-list) and screenshots. Each XDriver holds its own display connection, so it may run on
 // a thread other than the one that runs the window's toolkit.
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+typedef struct _XDisplay Display;
+
 namespace platform::gtk::xdrive {
+
+// An X window id (the Xlib Window type, without Xlib's macros in every includer).
+using Window = unsigned long;
 
 struct Pixels {
   int width = 0;

@@ -22,7 +22,7 @@ int Usage() {
   return 2;
 }
 
-Window ParseWindow(const char* text) { return static_cast<Window>(std::strtoul(text, nullptr, 0)); }
+platform::gtk::xdrive::Window ParseWindow(const char* text) { return static_cast<platform::gtk::xdrive::Window>(std::strtoul(text, nullptr, 0)); }
 
 }  // namespace
 
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   }
   if (command == "screenshot" && (argc == 3 || argc == 4)) {
     platform::gtk::xdrive::Pixels pixels;
-    const Window window = argc == 4 ? ParseWindow(argv[3]) : 0;
+    const platform::gtk::xdrive::Window window = argc == 4 ? ParseWindow(argv[3]) : 0;
     if (!driver.Capture(window, &pixels) || !platform::gtk::xdrive::XDriver::WritePng(pixels, argv[2])) {
       std::fprintf(stderr, "flarnex_xdrive: screenshot failed\n");
       return 1;
