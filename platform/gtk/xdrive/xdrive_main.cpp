@@ -1,4 +1,5 @@
 // flarnex_xdrive: drives a window through the X server from a script.
+//   flarnex_xdrive probe                          exit 0 when the display can be opened
 //   flarnex_xdrive screenshot FILE.png [WINDOW]   the screen (or one window) as a PNG
 //   flarnex_xdrive click WINDOW X Y               a left click at X, Y inside WINDOW
 //   flarnex_xdrive key KEYSYM                     one key press ("Return", "Escape")
@@ -17,7 +18,7 @@ constexpr std::chrono::milliseconds kDropTimeout{10000};
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: flarnex_xdrive screenshot FILE [WINDOW] | click WINDOW X Y | key KEYSYM |"
+               "usage: flarnex_xdrive probe | screenshot FILE [WINDOW] | click WINDOW X Y | key KEYSYM |"
                " drop WINDOW X Y PATH...\n");
   return 2;
 }
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "flarnex_xdrive: cannot open the display\n");
     return 1;
   }
+  if (command == "probe" && argc == 2) return 0;
   if (command == "screenshot" && (argc == 3 || argc == 4)) {
     platform::gtk::xdrive::Pixels pixels;
     const platform::gtk::xdrive::Window window = argc == 4 ? ParseWindow(argv[3]) : 0;
