@@ -57,8 +57,11 @@ bool ListingOnly(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Listing the tests (at build time, for ctest) needs no display; InitGoogleTest takes the
+  // flag out of argv, so look first.
+  const bool listing = ListingOnly(argc, argv);
   testing::InitGoogleTest(&argc, argv);
-  if (ListingOnly(argc, argv)) return RUN_ALL_TESTS();
+  if (listing) return RUN_ALL_TESTS();
 
   const std::string display = StartXvfb();
   if (display.empty()) {
