@@ -24,6 +24,9 @@ run_config() {
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+# GTK needs no settings daemon or accessibility bus in the window tests.
+export GSETTINGS_BACKEND=${GSETTINGS_BACKEND:-memory}
+export NO_AT_BRIDGE=1
 
 run_config plain "" ""
 # The window tests drive an uninstrumented GTK; the sanitized runs cover everything else.
