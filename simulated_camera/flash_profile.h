@@ -16,6 +16,7 @@ struct FlashProfile {
   // Identification answers, each repeated cyclically while the host keeps clocking; an empty
   // answer means the part does not know the command and the host reads idleByte.
   std::vector<std::uint8_t> jedecId{};    // 0x9F (with a 0x7F continuation byte where the part has one)
+  std::vector<std::uint8_t> jedecIdAgain{};  // 0x9F after the first 0x9F frame; empty: jedecId again
   std::vector<std::uint8_t> id15{};       // 0x15
   std::vector<std::uint8_t> id90{};       // 0x90, after three address bytes
   std::vector<std::uint8_t> idAB{};       // 0xAB, after three dummy bytes

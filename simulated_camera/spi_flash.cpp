@@ -75,7 +75,7 @@ const std::vector<std::uint8_t>* SpiFlash::IdAnswer(std::uint8_t opcode, unsigne
   *skip = 0;
   switch (opcode) {
     case kReadIdJedec:
-      return &profile_.jedecId;
+      return jedecFrames_ > 1 && !profile_.jedecIdAgain.empty() ? &profile_.jedecIdAgain : &profile_.jedecId;
     case kReadId15:
       return &profile_.id15;
     case kReadId90:
@@ -109,6 +109,7 @@ std::uint8_t SpiFlash::Clock(std::uint8_t mosi, bool receive) {
   const unsigned at = position_++;
   if (at == 0) {
     frame_.opcode = mosi;
+    if (mosi == kReadIdJedec) ++jedecFrames_;
     command_ = Decode(mosi);
     // While busy the part answers only its status reads.
     ignored_ = Busy() && command_ != Command::ReadStatus && mosi != kDataFlashStatus;

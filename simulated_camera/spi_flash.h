@@ -76,6 +76,7 @@ class SpiFlash {
   bool ignored_ = false;           // the frame started while busy
   Command command_ = Command::None;
   unsigned position_ = 0;          // bytes clocked in this frame, opcode included
+  unsigned jedecFrames_ = 0;       // 0x9F frames started so far
   std::uint32_t address_ = 0;
   std::vector<std::uint8_t> data_;
   SpiFrame frame_;

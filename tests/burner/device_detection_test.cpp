@@ -18,7 +18,7 @@ const Bytes kUpTo90 = {0x9F, 0x9F, 0x15, 0xD7, 0x90};
 const Bytes kAllSix = {0x9F, 0x9F, 0x15, 0xD7, 0x90, 0xAB};
 
 struct Answers {
-  Bytes readId = {}, id15 = {}, idD7 = {}, id90 = {}, idAB = {};
+  Bytes readId = {}, readIdAgain = {}, id15 = {}, idD7 = {}, id90 = {}, idAB = {};
   std::uint8_t idle = 0x00;
 };
 
@@ -26,6 +26,7 @@ simcam::FlashProfile Profile(const Answers& a) {
   simcam::FlashProfile p = simcam::SilentFlashProfile(a.idle);
   p.name = "ad-hoc";
   p.jedecId = a.readId;
+  p.jedecIdAgain = a.readIdAgain;
   p.id15 = a.id15;
   p.statusD7 = a.idD7;
   p.id90 = a.id90;
@@ -91,6 +92,8 @@ TEST_F(DeviceDetection, AnswersDecideTypeModelAndCommandsSent) {
       {"GigaDevice unknown capacity still finishes", {.readId = {0xC8, 0x40, 0x17}}, 0, 0, kTwoReadIds},
       {"GigaDevice other type goes on", {.readId = {0xC8, 0x41, 0x12}}, 0, 0, kAllSix},
       {"unlisted maker with type 0x20", {.readId = {0x12, 0x20, 0x10}}, 0xFF, 0, kAllSix},
+      {"GigaDevice in the second answer clears the unlisted type",
+       {.readId = {0x12, 0x20, 0x10}, .readIdAgain = {0xC8, 0x41, 0x12}}, 0, 0, kAllSix},
       {"unlisted maker with another type", {.readId = {0x12, 0x30, 0x10}}, 0, 0, kAllSix},
       {"no maker with type 0x20 is not unlisted", {.readId = {0x00, 0x20, 0x10}}, 0, 0, kAllSix},
       {"a later hit replaces the unlisted type", {.readId = {0x12, 0x20, 0x10}, .idAB = {0x10}},
