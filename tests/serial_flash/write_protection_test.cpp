@@ -119,6 +119,49 @@ TEST_F(WriteProtectionTest, ConfigurationBytesDriveTheirPinAndTheEnableComplemen
   }
 }
 
+// The camera's write-protect input on pin 3 (protecting when low), its flash protected and
+// locked: the decode alone decides whether the disable frees the pin and so whether the status
+// write gets through. Pin 3 because the disable's last step sets bit 2 of the pin registers on
+// its own, which would hide a wrong decode on pin 2.
+TEST_F(WriteProtectionTest, DecodeOnPinThreeDecidesThePinAndTheStatusRegister) {
+  struct Case {
+    const char* name;
+    std::uint8_t cfg;
+    std::uint8_t level;  // written to 0x1006 by the pin step
+    bool freed;          // the pin ends at its free level and the status register is cleared
+  };
+  const Case cases[] = {
+      {"bit 7 ignored, drive high", 0xB2, 0x08, true},
+      {"bit 7 ignored, drive low", 0xB1, 0xF7, false},
+      {"bit 7 ignored in table-command mode", 0xBA, 0xF7, false},
+      {"bits 2-3 = 01 is no table-command mode, drive high", 0x36, 0x08, true},
+      {"bits 2-3 = 01 is no table-command mode, drive low", 0x35, 0xF7, false},
+      {"bits 2-3 = 11 is no table-command mode, drive high", 0x3E, 0x08, true},
+      {"bits 2-3 = 11 is no table-command mode, drive low", 0x3D, 0xF7, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.name << ", cfg 0x" << std::hex << int(c.cfg));
+    simcam::CameraConfig config;
+    config.wpPin = 3;
+    Replace(config);
+    ASSERT_EQ(Open(), SF_OPEN_OK);
+    g_sfLibrary.chipClass[0] = 0;
+    ClearProtectionRegisters();
+    const std::uint8_t statusBefore = Camera().StatusRegister();
+    ASSERT_NE(statusBefore & Camera().Config().flash.lockBit, 0);
+    std::uint16_t gpio = 0;
+    std::uint8_t cfg = c.cfg;
+    ASSERT_TRUE(Run(0, &gpio, &cfg));
+    ASSERT_FALSE(writes_.empty());
+    EXPECT_EQ(writes_.front(), (std::pair<std::uint16_t, std::uint8_t>(0x1007, 0x08))) << "pin 3 is driven";
+    EXPECT_EQ(cfg, c.level);
+    EXPECT_EQ(gpio, 0x1006);
+    EXPECT_EQ(Camera().Reg(0x1006), c.level | 0x04);
+    EXPECT_EQ(Camera().WriteProtectAsserted(), !c.freed);
+    EXPECT_EQ(Camera().StatusRegister(), c.freed ? 0x00 : statusBefore);
+  }
+}
+
 TEST_F(WriteProtectionTest, DisableSendsItsFlashCommandsByteForByte) {
   g_sfLibrary.chipClass[0] = 0;
   std::uint16_t gpio = 0;
