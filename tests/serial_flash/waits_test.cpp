@@ -29,13 +29,23 @@ class WaitsTest : public CameraTest {
   }
 };
 
+// A poll whose status read fails.
+constexpr int kFailedRead = -1;
+
 // One status poll: select, send 0x05, receive, each shift with its done-flag read; the status
-// read answers `status`.
-std::vector<Req> StatusPoll(std::uint8_t status) {
+// read answers `status`, or fails (its reply is then not compared).
+std::vector<Req> StatusPoll(int status) {
   std::vector<Req> poll = Seq({{RegWrite(0x1091, 0), RegWrite(0x1082, 0x05), RegWrite(0x1081, 1)}, RegRead(0x1084),
                                {RegWrite(0x1083, 0), RegWrite(0x1081, 2)}, RegRead(0x1084), RegRead(0x1083)});
-  poll.back().bytes = {0x83, 0x10, status, 0xFF};
+  if (status != kFailedRead) poll.back().bytes = {0x83, 0x10, static_cast<std::uint8_t>(status), 0xFF};
   return poll;
+}
+
+// Fails the status read (the GET of register 0x1083) of the given poll, counted from 1.
+Fault StatusReadFails(unsigned poll) {
+  return {.kind = Fault::Kind::FailRequest,
+          .match = {.control = 1, .kind = simcam::RequestRecord::Kind::Get, .address = 0x1083},
+          .nth = poll};
 }
 
 TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
@@ -44,13 +54,16 @@ TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
     std::uint8_t status;             // status register bits 2 to 7
     bool writeEnable;                // the latch is set first
     unsigned busyMs;                 // an erase is left running this long
-    std::vector<std::uint8_t> polls; // statuses the polls read
+    std::vector<int> polls;          // statuses the polls read, or kFailedRead
   };
+  // A failed status read counts as busy: the polling goes on until a read answers idle.
   const Case cases[] = {
       {"idle at the first poll", 0x00, false, 0, {0x00}},
       {"write-enable latch alone is idle", 0x00, true, 0, {0x02}},
       {"busy 0x01 then idle", 0x00, false, 1, {0x01, 0x00}},
       {"busy with the lock bit twice, then the lock bit alone", 0x80, false, 2, {0x81, 0x81, 0x80}},
+      {"a failed read on an idle flash, then idle", 0x00, false, 0, {kFailedRead, 0x00}},
+      {"failed, busy, failed, then idle", 0x00, false, 3, {kFailedRead, 0x01, kFailedRead, 0x00}},
   };
   const std::uint32_t eraseMs = Camera().Config().flash.eraseMs;
   for (const Case& c : cases) {
@@ -62,11 +75,15 @@ TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
       platform::AdvanceVirtualClock(eraseMs - c.busyMs);
     }
     if (c.writeEnable) SendCommand(0x06);
+    Camera().ClearFaults();
+    for (std::size_t poll = 0; poll < c.polls.size(); ++poll) {
+      if (c.polls[poll] == kFailedRead) Camera().AddFault(StatusReadFails(static_cast<unsigned>(poll) + 1));
+    }
     Forget();
     platform::ResetSleepStats();
     SFWaitIdle();
     std::vector<Req> expected;
-    for (std::uint8_t status : c.polls) expected = Seq({expected, StatusPoll(status)});
+    for (int status : c.polls) expected = Seq({expected, StatusPoll(status)});
     expected.push_back(RegWrite(0x1091, 1));
     EXPECT_TRUE(SameRequests(expected, Requests()));
     EXPECT_EQ(platform::CurrentSleepStats().calls, c.polls.size() - 1);
