@@ -88,6 +88,33 @@ TEST_F(DeviceSlotTest, FailedProbeStopsAtItsFirstFailureAndReads3C5) {
   }
 }
 
+// A transport close that fails, and that notes whether the slot was already closed when it ran.
+struct FailingClose {
+  static bool Close() {
+    ++calls;
+    slotOpenDuringClose = g_sfLibrary.slotOpen[0];
+    KsClose();  // the camera is still let go
+    return false;
+  }
+  static inline int calls = 0;
+  static inline std::uint8_t slotOpenDuringClose = 0xFF;
+};
+
+TEST_F(DeviceSlotTest, CloseMarksTheSlotClosedBeforeTheTransportCloseThatFails) {
+  ASSERT_EQ(Open(), SF_OPEN_OK);
+  FailingClose::calls = 0;
+  g_sfLibrary.backend.close = &FailingClose::Close;
+  EXPECT_FALSE(SFClose()) << "the transport close's result";
+  EXPECT_EQ(FailingClose::calls, 1);
+  EXPECT_EQ(FailingClose::slotOpenDuringClose, 0) << "closed before the transport close ran";
+  EXPECT_EQ(g_sfLibrary.slotOpen[0], 0);
+  EXPECT_FALSE(SFClose());
+  EXPECT_EQ(FailingClose::calls, 1) << "a closed slot calls no transport close";
+  std::uint8_t value = 0;
+  EXPECT_FALSE(SFReadReg(0x101F, &value));
+  EXPECT_TRUE(Requests().empty());
+}
+
 TEST_F(DeviceSlotTest, ChipClassOutlivesCloseAndALaterFailedProbe) {
   ASSERT_EQ(Open(), SF_OPEN_OK);
   ASSERT_EQ(g_sfLibrary.chipClass[0], 23);
