@@ -28,8 +28,9 @@ class PropertyBag final : public IPropertyBag, public ComObject<PropertyBag> {
     if (name == nullptr || value == nullptr) return E_POINTER;
     if (value->vt != VT_BSTR && value->vt != VT_EMPTY) return DISP_E_TYPEMISMATCH;
     std::wstring text;
+    // The device's own status, success codes other than S_OK included: the caller judges them.
     HRESULT hr = device_->ReadProperty(name, text);
-    if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
+    if (hr != S_OK) return hr;
     value->vt = VT_BSTR;
     value->bstrVal = SysAllocString(text.c_str());
     return value->bstrVal != nullptr ? S_OK : E_OUTOFMEMORY;

@@ -31,6 +31,7 @@ struct TestDevice : platform::VideoInputDevice {
   std::wstring name;
   HRESULT storage = S_OK;
   HRESULT nameRead = S_OK;
+  HRESULT pathRead = S_OK;
   HRESULT bind = S_OK;
 
   explicit TestDevice(std::wstring n) : name(std::move(n)) {}
@@ -42,6 +43,7 @@ struct TestDevice : platform::VideoInputDevice {
       return S_OK;
     }
     if (property == L"DevicePath") {
+      if (pathRead != S_OK) return pathRead;
       value = L"\\\\?\\usb#" + name;
       return S_OK;
     }
@@ -59,6 +61,8 @@ struct DeviceOutcome {
   HRESULT storage;
   HRESULT nameRead;
   HRESULT filterBind;
+  HRESULT pathRead;
+  bool pathSet;  // the "DevicePath" VARIANT came back holding a string
 };
 
 class EnumerationTest : public ::testing::Test {
@@ -89,7 +93,7 @@ class EnumerationTest : public ::testing::Test {
     monikers->Reset();
     IMoniker* moniker = nullptr;
     while (monikers->Next(1, &moniker, nullptr) == S_OK) {
-      DeviceOutcome outcome{L"", S_OK, S_OK, S_OK};
+      DeviceOutcome outcome{L"", S_OK, S_OK, S_OK, S_OK, false};
       IPropertyBag* bag = nullptr;
       outcome.storage = moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag));
       if (SUCCEEDED(outcome.storage)) {
@@ -102,6 +106,13 @@ class EnumerationTest : public ::testing::Test {
         IBaseFilter* filter = nullptr;
         outcome.filterBind = moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&filter));
         if (filter != nullptr) filter->Release();
+        VARIANT path;
+        VariantInit(&path);
+        path.vt = VT_BSTR;
+        path.bstrVal = nullptr;
+        outcome.pathRead = bag->Read(L"DevicePath", &path, nullptr);
+        outcome.pathSet = path.bstrVal != nullptr;
+        VariantClear(&path);
         bag->Release();
       }
       moniker->Release();
@@ -133,17 +144,26 @@ TEST_F(EnumerationTest, DevicesComeInRegistrationOrderWithTheirFailures) {
   noName->nameRead = E_FAIL;
   auto noFilter = std::make_shared<TestDevice>(L"no filter");
   noFilter->bind = E_NOINTERFACE;
-  for (const auto& d : {noBag, noName, noFilter, camera}) platform::RegisterVideoInputDevice(d);
+  // A bag that answers a success code other than S_OK: the caller sees that code, not a failure
+  // made up on the way, and no value.
+  auto oddPath = std::make_shared<TestDevice>(L"odd path");
+  oddPath->pathRead = S_FALSE;
+  for (const auto& d : {noBag, noName, noFilter, oddPath, camera}) platform::RegisterVideoInputDevice(d);
 
   auto seen = Walk();
-  ASSERT_EQ(seen.size(), 4u);
+  ASSERT_EQ(seen.size(), 5u);
   EXPECT_EQ(seen[0].storage, E_FAIL);
   EXPECT_EQ(seen[1].nameRead, E_FAIL);
   EXPECT_EQ(seen[1].name, L"");
   EXPECT_EQ(seen[2].name, L"no filter");
   EXPECT_EQ(seen[2].filterBind, E_NOINTERFACE);
-  EXPECT_EQ(seen[3].name, L"camera");
-  EXPECT_EQ(seen[3].filterBind, S_OK);
+  EXPECT_EQ(seen[3].name, L"odd path");
+  EXPECT_EQ(seen[3].pathRead, S_FALSE);
+  EXPECT_FALSE(seen[3].pathSet);
+  EXPECT_EQ(seen[4].name, L"camera");
+  EXPECT_EQ(seen[4].filterBind, S_OK);
+  EXPECT_EQ(seen[4].pathRead, S_OK);
+  EXPECT_TRUE(seen[4].pathSet);
 }
 
 TEST_F(EnumerationTest, EnumerationFaults) {

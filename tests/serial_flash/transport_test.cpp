@@ -58,6 +58,10 @@ TEST_F(TransportTest, EnumerationOutcomesMapToOpenResults) {
       {"Next fails", healthy, {.nextFailsAt = 0}, true, 2, SF_OPEN_UNKNOWN_BACKEND, false},
       {"DevicePath unreadable", [](simcam::DeviceSpec& d) { d.devicePathRead = HRESULT_FROM_WIN32_NOT_FOUND; }, {},
        true, HRESULT_FROM_WIN32_NOT_FOUND, SF_OPEN_FAILED, true},
+      // S_FALSE reaches the library as it is; taken as the enumeration result it would read as
+      // "no device", so it becomes E_FAIL.
+      {"DevicePath answers S_FALSE", [](simcam::DeviceSpec& d) { d.devicePathRead = S_FALSE; }, {}, true,
+       static_cast<int>(E_FAIL), SF_OPEN_FAILED, true},
       {"camera bound", healthy, {}, true, 0, SF_OPEN_OK, true},
   };
   for (const Case& c : cases) {
