@@ -182,6 +182,26 @@ Fault FailWriteAt(std::uint16_t address) {
   return fault;
 }
 
+// The image holds 0x00 at `address` and programming leaves bit 0 set there: the verify finds a
+// difference in the block of that address and nowhere else.
+std::function<void(WorkflowTest&, std::vector<std::uint8_t>&)> ProgrammingErrorAt(std::uint32_t address) {
+  return [address](WorkflowTest& t, std::vector<std::uint8_t>& image) {
+    image[address] = 0x00;
+    t.camera->AddFault(RangeFault(Fault::Kind::ProgramBitError, address, 1));
+  };
+}
+
+// An erase that leaves the block at 0x10400 as it was, holding `block`, which the image holds
+// there too: only the erase check can object to it.
+std::function<void(WorkflowTest&, std::vector<std::uint8_t>&)> LeftoverBlock(std::vector<std::uint8_t> block) {
+  return [block](WorkflowTest& t, std::vector<std::uint8_t>& image) {
+    constexpr std::uint32_t kAt = 0x10400;
+    t.camera->SetFlash(block, kAt);
+    t.camera->AddFault(RangeFault(Fault::Kind::ErasePartial, kAt, 8));
+    std::copy(block.begin(), block.end(), image.begin() + kAt);
+  };
+}
+
 // Old flash contents of all zero bytes, so that whatever an erase leaves behind shows.
 void ZeroFlashKeepingConfig(simcam::CameraConfig& config) {
   std::vector<std::uint8_t> bytes = simcam::MakeSampleFirmware(
@@ -230,6 +250,19 @@ INSTANTIATE_TEST_SUITE_P(
                       t.camera->AddFault(RangeFault(Fault::Kind::ProgramBitError, 6, 1));
                     },
                     {L"The Flash size is less than 128K, please confirm!"}, 0},
+        // Only a difference in the block at 0 (above) speaks of a small flash, not one elsewhere
+        // in the first kilobyte nor one at the start of the upper half.
+        FailureCase{"SecondBlockDiffers", nullptr, ProgrammingErrorAt(0x8), {L"Check Data Failed!"}, 0},
+        FailureCase{"LastBlockOfTheFirstKilobyteDiffers", nullptr, ProgrammingErrorAt(0x3F8),
+                    {L"Check Data Failed!"}, 0},
+        FailureCase{"UpperHalfFirstBlockDiffers", nullptr, ProgrammingErrorAt(0x10000), {L"Check Data Failed!"}, 0},
+        // The quick erase check fails a sample only when bytes 0 and 5 are both programmed.
+        FailureCase{"EraseLeftByteZeroProgrammed", nullptr,
+                    LeftoverBlock({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}), {}, 1},
+        FailureCase{"EraseLeftByteFiveProgrammed", nullptr,
+                    LeftoverBlock({0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF}), {}, 1},
+        FailureCase{"EraseLeftBytesZeroAndFiveProgrammed", nullptr,
+                    LeftoverBlock({0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF}), {L"Check Flash Erase Failed!"}, 0},
         FailureCase{"SixtyFourKilobyteChip",
                     [](simcam::CameraConfig& config) {
                       config.flash.size = 0x10000;
