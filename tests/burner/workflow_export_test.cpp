@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "burner/export_workflow.h"
 #include "burner/firmware_information.h"
+#include "serial_flash/serial_flash.h"
 #include "tests/burner/workflow_fixture.h"
 
 namespace burner_test {
@@ -140,6 +142,52 @@ TEST_F(ExportTest, TargetThatCannotBeWrittenGivesZero) {
   EXPECT_EQ(Entries(dir / "taken"), std::vector<std::string>{kWorkedExampleName});
 }
 
+// Discovery finds the camera, but the library's open does not succeed: F/W Version says so in its
+// box and reads nothing; the name builder gives no name and shows nothing, so the export goes on
+// under the default name.
+TEST_F(ExportTest, FailedLibraryOpenShowsCameraInitFailedAndExportsUnderTheDefaultName) {
+  struct Case {
+    const char* name;
+    std::function<void(simcam::CameraConfig&)> configure;
+    bool reg3C5Fails;  // the open then leaves the slot open, with open result 0
+  };
+  const Case cases[] = {
+      {"DevicePath unreadable", [](simcam::CameraConfig& c) { c.devices[0].devicePathRead = E_FAIL; }, false},
+      {"register 0x3C5 unreadable on an unprobed chip",
+       [](simcam::CameraConfig& c) { c.control4.behaviour = simcam::Control4Behaviour::Refuse; }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    simcam::CameraConfig config = Config(0x32);
+    c.configure(config);
+    StartCamera(config);
+    PutFirmwareText(*camera, 0x0FD0, 0x0153, kWorkedExample);
+    if (c.reg3C5Fails) {
+      Fault fault;
+      fault.kind = Fault::Kind::RegisterReadFails;
+      fault.reg = 0x3C5;
+      camera->AddFault(fault);
+    }
+
+    ShowFirmwareVersion(ctx);
+    EXPECT_EQ(ctx.effects, std::vector<Effect>{Message(L"Camera Init Failed!")});
+
+    ctx.effects.clear();
+    camera->ClearTrace();
+    std::string name = "untouched";
+    EXPECT_EQ(BuildExportFileName(ctx, name), 0);
+    EXPECT_EQ(name, "untouched");
+    EXPECT_TRUE(ctx.effects.empty());
+    EXPECT_EQ(Count([](const simcam::RequestRecord& r) { return r.control == 3; }), 0u) << "no field is read";
+
+    EXPECT_EQ(ExportRomToDirectory(ctx, dir), 1);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"TamelAllRomFile.src"});
+    EXPECT_EQ(EffectsWithoutWorkPositions()[1], ItemText(IDC_EXPORT_NAME, L"TamelAllRomFile.src"));
+  }
+}
+
 TEST_F(ExportTest, HostileFirmwareBytesGiveTheDefaultName) {
   struct Case {
     const char* name;
@@ -227,6 +275,7 @@ TEST_F(FirmwareInformationTest, EachReaderUsesItsOwnTable) {
     ShowFirmwareVersion(ctx);
     EXPECT_EQ(ctx.effects, std::vector<Effect>{CaptionedMessage(c.box, L"Get F/W Version")});
     EXPECT_EQ(g_chipId, c.chipId);
+    EXPECT_FALSE(SFClose()) << "the box has closed the library after its reads";
 
     std::string name;
     EXPECT_EQ(BuildExportFileName(ctx, name), 1);
@@ -263,6 +312,7 @@ TEST_F(FirmwareInformationTest, BoxShowsWhatItReadUpToTheFirstZeroByte) {
     }
     ShowFirmwareVersion(ctx);
     EXPECT_EQ(ctx.effects, std::vector<Effect>{CaptionedMessage(c.box, L"Get F/W Version")});
+    EXPECT_FALSE(SFClose()) << "the library is closed whatever was read";
   }
 
   TearDown();
