@@ -166,6 +166,40 @@ TEST_F(UiTest, ExportWritesTheFlashIntoTheFileItNames) {
   EXPECT_EQ(CloseDialog(), IDCANCEL);
 }
 
+// An export whose file cannot be written ends with the failure string of the dialog's language.
+TEST_F(UiTest, FailedExportEndsWithExportFailedInEitherLanguage) {
+  struct Case {
+    WORD language;
+    const wchar_t* status;
+  };
+  const Case cases[] = {
+      {platform::dialog::kLangEnglishUS, L"Export Failed!"},
+      {platform::dialog::kLangChineseSimplified, L"导出失败\uFF01"},
+  };
+  // A directory stands where the export file should go, so the file cannot take its name.
+  const fs::path taken = work_dir_ / "FLRX-0123456789-1-V130521_01_02-CAM0000001.src";
+  fs::create_directories(taken / "inside");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.language);
+    SetLanguage(c.language);
+    AttachCamera();
+    OpenDialog();
+    ASSERT_TRUE(driver_.SelectTab(main_, IDC_TAB, 1));
+    ASSERT_TRUE(driver_.Click(main_, IDC_ROM_EXPORT));
+    ASSERT_TRUE(WaitForOperationEnd());
+    ExpectNoBox();
+    EXPECT_EQ(Text(IDC_STATUS), c.status);
+    EXPECT_EQ(Text(IDC_EXPORT_NAME), taken.filename().wstring());
+    EXPECT_TRUE(Enabled(IDC_ROM_EXPORT));
+    EXPECT_TRUE(fs::is_directory(taken / "inside"));
+    EXPECT_EQ(CloseDialog(), IDCANCEL);
+    ui_ = std::thread();
+    dialog_.reset();
+    platform::ClearVideoInputDevices();
+    SFResetLibraryStateForTest();
+  }
+}
+
 TEST_F(UiTest, ClickWithoutCameraHidesTheStagesAndDoesNothingElse) {
   auto camera = AttachCamera();
   OpenDialog();
