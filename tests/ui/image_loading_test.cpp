@@ -179,12 +179,15 @@ TEST_F(UiTest, OverlongDroppedNameIsRefusedInsteadOfCut) {
     out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
   }
   ASSERT_EQ(cutPath.native().size(), 519u);
-  const std::wstring longName = cutPath.wstring() + L"x.src";
+  // Exactly one character more than the name buffer holds with its terminator.
+  const std::wstring longName = cutPath.wstring() + L"x";
+  ASSERT_EQ(longName.size(), 520u);
 
   ASSERT_TRUE(driver_.DropFiles(main_, {longName}));
   ExpectBox(L"Can't Open File!");
   ExpectNoBox();
   EXPECT_EQ(ImageBuffer(), Bytes(kRomSize, 0xFF));
+  EXPECT_EQ(Text(IDC_IMAGE_PATH), L"");
   EXPECT_EQ(Text(IDC_STATUS), L"No Task is Running...");
   EXPECT_EQ(platform::dialog::LiveDropCount(), 0u);
 
