@@ -129,29 +129,69 @@ TEST_P(ResourceTablesTest, TemplatesBuildTheExpectedWindows) {
   }
 }
 
+// Style words and pictures of every control in template order, the same in both languages.
+struct ExpectedStyle {
+  int id;
+  DWORD style;
+  DWORD ex_style = 0;
+  WORD picture = 0;
+};
+
+constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kLabelStyle = kShown | WS_GROUP | SS_LEFT;
+constexpr DWORD kNameBoxStyle = kShown | WS_BORDER | ES_READONLY | ES_AUTOHSCROLL;
+
+const ExpectedStyle kMainDialogStyles[] = {
+    {IDC_BROWSE, kShown | WS_TABSTOP | BS_PUSHBUTTON},
+    {IDC_IMAGE_PATH, kNameBoxStyle},
+    {IDC_GO, kShown | WS_TABSTOP | BS_PUSHBUTTON},
+    {IDC_PROGRESS_WORK, kShown},
+    {IDC_PROGRESS_STAGE, kShown},
+    {IDC_ERASE_SF, kShown | BS_PUSHBUTTON},
+    {IDC_ROM_EXPORT, kShown | BS_PUSHBUTTON},
+    {IDC_STAGE_ERASE, kLabelStyle},
+    {IDC_STAGE_ERASE_OK, kLabelStyle},
+    {IDC_STAGE_BURN_OK, kLabelStyle},
+    {IDC_STAGE_VERIFY_OK, kLabelStyle},
+    {IDC_STAGE_BURN, kLabelStyle},
+    {IDC_STAGE_VERIFY, kLabelStyle},
+    {IDC_EXPORT_NAME, kNameBoxStyle},
+    {IDC_STATUS, kShown | ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE | ES_CENTER},
+    {IDC_GET_ROM_TYPE, WS_CHILD | WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON},
+    {IDC_STATIC, kShown | SS_BITMAP, 0, IDB_LOGO},
+    {IDC_FW_VERSION, kShown | BS_PUSHBUTTON},
+    {IDC_RENAME, WS_CHILD | WS_DISABLED | BS_PUSHBUTTON},
+    {IDC_TAB, kShown, WS_EX_TRANSPARENT},
+};
+
+const ExpectedStyle kAboutBoxStyles[] = {
+    {IDC_STATIC, kShown | SS_ICON, 0, IDR_MAINFRAME},
+    {IDC_STATIC, kShown | WS_GROUP | SS_NOPREFIX | SS_LEFT},
+    {IDC_STATIC, kShown | WS_GROUP | SS_LEFT},
+    {IDOK, kShown | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON},
+};
+
 TEST_P(ResourceTablesTest, ControlStylesAndPictures) {
-  const auto* main = ResourceModule::Get().FindDialog(102, GetParam());
-  ASSERT_NE(main, nullptr);
-  auto find = [&](int id) -> const platform::dialog::ControlTemplate& {
-    for (const auto& control : main->controls) {
-      if (control.id == id) return control;
-    }
-    throw std::runtime_error("no control");
+  struct Template {
+    WORD id;
+    std::span<const ExpectedStyle> controls;
   };
-  EXPECT_EQ(find(1014).style & (WS_BORDER | ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE | ES_CENTER),
-            ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE | ES_CENTER);
-  EXPECT_EQ(find(1001).style & (WS_BORDER | ES_READONLY | ES_AUTOHSCROLL), WS_BORDER | ES_READONLY | ES_AUTOHSCROLL);
-  EXPECT_TRUE(find(1015).style & WS_TABSTOP);
-  EXPECT_FALSE(find(1024).style & WS_TABSTOP);
-  EXPECT_EQ(find(1025).ex_style, WS_EX_TRANSPARENT);
-  EXPECT_EQ(find(-1).picture, 130);
-  EXPECT_EQ(find(-1).style & SS_TYPEMASK, SS_BITMAP);
-  const auto* about = ResourceModule::Get().FindDialog(100, GetParam());
-  ASSERT_NE(about, nullptr);
-  EXPECT_EQ(about->controls[0].picture, 128);
-  EXPECT_EQ(about->controls[0].style & SS_TYPEMASK, SS_ICON);
-  EXPECT_EQ(about->controls[1].style & SS_NOPREFIX, SS_NOPREFIX);
-  EXPECT_EQ(about->controls[3].style & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+  for (const Template& expected :
+       {Template{IDD_MAIN_DIALOG, kMainDialogStyles}, Template{IDD_ABOUTBOX, kAboutBoxStyles}}) {
+    SCOPED_TRACE(expected.id);
+    const auto* dialog = ResourceModule::Get().FindDialog(expected.id, GetParam());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->controls.size(), expected.controls.size());
+    for (size_t i = 0; i < expected.controls.size(); ++i) {
+      const ExpectedStyle& want = expected.controls[i];
+      const platform::dialog::ControlTemplate& got = dialog->controls[i];
+      SCOPED_TRACE(testing::Message() << "control #" << i + 1 << " id " << want.id);
+      EXPECT_EQ(got.id, want.id);
+      EXPECT_EQ(got.style, want.style) << std::hex << "0x" << got.style << " instead of 0x" << want.style;
+      EXPECT_EQ(got.ex_style, want.ex_style);
+      EXPECT_EQ(got.picture, want.picture);
+    }
+  }
 }
 
 struct ExpectedString {
