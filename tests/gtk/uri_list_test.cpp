@@ -18,6 +18,9 @@ TEST(DroppedFileUri, DecodesLocalFilesAndRefusesOthers) {
       {"file:/tmp/short-form.bin", "/tmp/short-form.bin"},
       {"file:///tmp/with%20space%25.bin", "/tmp/with space%.bin"},
       {"file:///tmp/%E7%83%A7%E5%BD%95.bin", "/tmp/\xE7\x83\xA7\xE5\xBD\x95.bin"},  // UTF-8 name
+      // File managers write lower-case escapes too.
+      {"file:///tmp/caf%c3%a9.bin", "/tmp/caf\xC3\xA9.bin"},
+      {"file:///tmp/%e7%83%a7%E5%bd%95.bin", "/tmp/\xE7\x83\xA7\xE5\xBD\x95.bin"},
       {"file:///tmp/x.bin#fragment", "/tmp/x.bin"},
       {"file://otherhost/tmp/x.bin", nullptr},
       {"file://localhostx/tmp/x.bin", nullptr},
