@@ -5,16 +5,12 @@
 #include "burner/extension_unit_request.h"
 #include "platform/com/com_runtime.h"
 #include "platform/devices/kernel_streaming.h"
+#include "serial_flash/camera_protocol.h"
 
-using burner_detail::kXuControlRegister;
-using burner_detail::kXuGet;
-using burner_detail::kXuSet;
-using burner_detail::kXuSupportProbe;
 using burner_detail::SendXuRequest;
 
 namespace {
 
-constexpr std::uint8_t kRegisterReadMarker = 0xFF;  // byte 3 of a control-1 read request
 constexpr int kNodeTries = 2;                       // node ids 1 and 2 when no node is found
 
 // The fallback register buffer: ten little-endian 32-bit words.
@@ -143,7 +139,7 @@ bool FindExtensionUnitNode(BurnerDialogContext& dlg) {
       ReleaseAndClear(control);
       continue;
     }
-    const HRESULT probe = SendXuRequest(control, 0, kXuSupportProbe, node, nullptr, 0);
+    const HRESULT probe = SendXuRequest(control, kXuSupportProbeId, kXuSupportProbe, node, nullptr, 0);
     control->Release();
     if (SUCCEEDED(probe)) {
       dlg.m_nodeId = static_cast<std::int32_t>(node);
@@ -164,12 +160,12 @@ int GetChipIDValue(BurnerDialogContext& dlg, std::uint8_t* dest) {
     return 0;
   }
   const ULONG node = static_cast<ULONG>(dlg.m_nodeId);
-  std::uint8_t request[4] = {kChipIdRegister & 0xFF, kChipIdRegister >> 8, 0x00, kRegisterReadMarker};
+  std::uint8_t request[kXuRegisterLength] = {kChipIdRegister & 0xFF, kChipIdRegister >> 8, 0x00, kXuDirectionRead};
   int result = 0;
   if (SendXuRequest(control, kXuControlRegister, kXuSet, node, request, sizeof request) == S_OK) {
     // A refused reply after an accepted request is a failure of its own; the fallback is only
     // for drivers that refuse the extension-unit request itself.
-    std::uint8_t reply[4] = {};
+    std::uint8_t reply[kXuRegisterLength] = {};
     if (SendXuRequest(control, kXuControlRegister, kXuGet, node, reply, sizeof reply) == S_OK) {
       *dest = reply[2];
       result = 1;

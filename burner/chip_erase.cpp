@@ -5,6 +5,7 @@
 #include "burner/flash_shift_port.h"
 #include "burner/flash_type_detection.h"
 #include "platform/runtime/clock.h"
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/serial_flash.h"
 
 using burner_detail::AfterSend;
@@ -24,13 +25,6 @@ constexpr MaskRomRecord kMaskRomTable[] = {
 constexpr std::uint16_t kRegMaskRomOption = 0x1040;
 constexpr char kModelNeedingOptionCleared[4] = {'M', '4', '1', 'T'};
 
-// Serial-flash commands of the erase sequences.
-constexpr std::uint8_t kCmdWriteEnable = 0x06;
-constexpr std::uint8_t kCmdEnableWriteStatus = 0x50;
-constexpr std::uint8_t kCmdWriteStatus = 0x01;
-constexpr std::uint8_t kCmdChipErase60 = 0x60;
-constexpr std::uint8_t kCmdChipEraseC7 = 0xC7;
-constexpr std::uint8_t kCmdChipErase62 = 0x62;
 // The 0x62 erase runs while chip select stays asserted, then needs a pause after the release.
 constexpr DWORD kErase62SelectHoldMs = 2500;
 constexpr DWORD kErase62SettleMs = 900;
@@ -62,23 +56,23 @@ EraseSequence SequenceFor(std::uint8_t sfType) {
 void SendEraseSequence(EraseSequence sequence) {
   switch (sequence) {
     case EraseSequence::ChipErase60:
-      SendFrame({kCmdWriteEnable}, AfterSend::Nothing);
-      SendFrame({kCmdChipErase60}, AfterSend::Nothing);
+      SendFrame({kFlashOpWriteEnable}, AfterSend::Nothing);
+      SendFrame({kFlashOpChipErase60}, AfterSend::Nothing);
       return;
     case EraseSequence::ChipEraseC7:
-      SendFrame({kCmdWriteEnable}, AfterSend::Nothing);
-      SendFrame({kCmdChipEraseC7}, AfterSend::Nothing);
+      SendFrame({kFlashOpWriteEnable}, AfterSend::Nothing);
+      SendFrame({kFlashOpChipEraseC7}, AfterSend::Nothing);
       return;
     case EraseSequence::ClearStatusThen60:
-      SendFrame({kCmdEnableWriteStatus}, AfterSend::Nothing);
-      SendFrame({kCmdWriteStatus, 0x00}, AfterSend::Nothing);
-      SendFrame({kCmdWriteEnable}, AfterSend::Nothing);
-      SendFrame({kCmdChipErase60}, AfterSend::Nothing);
+      SendFrame({kFlashOpEnableWriteStatus}, AfterSend::Nothing);
+      SendFrame({kFlashOpWriteStatus, 0x00}, AfterSend::Nothing);
+      SendFrame({kFlashOpWriteEnable}, AfterSend::Nothing);
+      SendFrame({kFlashOpChipErase60}, AfterSend::Nothing);
       return;
     case EraseSequence::TimedChipErase62:
-      SendFrame({kCmdWriteEnable}, AfterSend::Nothing);
+      SendFrame({kFlashOpWriteEnable}, AfterSend::Nothing);
       SelectFlash();
-      SendByte(kCmdChipErase62, AfterSend::Nothing);
+      SendByte(kFlashOpChipErase62, AfterSend::Nothing);
       Sleep(kErase62SelectHoldMs);
       ReleaseFlash();
       Sleep(kErase62SettleMs);

@@ -4,12 +4,7 @@ namespace burner_detail {
 
 HRESULT SendXuRequest(IKsControl* control, ULONG controlId, ULONG flags, ULONG nodeId, void* data,
                       ULONG dataLength) {
-  KSP_NODE property = {};
-  property.Property.Set = PROPSETID_EXTENSION_UNIT;
-  property.Property.Id = controlId;
-  property.Property.Flags = flags;
-  property.NodeId = nodeId;
-  property.Reserved = 0;
+  KSP_NODE property = XuProperty(controlId, flags, nodeId);
   ULONG returned = 0;
   return control->KsProperty(&property.Property, sizeof property, data, dataLength, &returned);
 }

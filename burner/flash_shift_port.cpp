@@ -1,21 +1,17 @@
 #include "burner/flash_shift_port.h"
 
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/serial_flash.h"
 
 namespace burner_detail {
 
-namespace {
-constexpr std::uint8_t kShiftOut = 1;
-constexpr std::uint8_t kShiftIn = 2;
-}  // namespace
-
-void HostAccess(bool on) { SFWriteReg(kRegHostAccess, on ? 1 : 0); }
-void SelectFlash() { SFWriteReg(kRegChipSelect, 0); }
-void ReleaseFlash() { SFWriteReg(kRegChipSelect, 1); }
+void HostAccess(bool on) { SFWriteReg(kRegHostAccess, on ? kHostAccessOn : kHostAccessOff); }
+void SelectFlash() { SFWriteReg(kRegChipSelect, kChipSelected); }
+void ReleaseFlash() { SFWriteReg(kRegChipSelect, kChipReleased); }
 
 void SendByte(std::uint8_t value, AfterSend after) {
   SFWriteReg(kRegShiftOut, value);
-  SFWriteReg(kRegShiftCommand, kShiftOut);
+  SFWriteReg(kRegShiftCommand, kShiftCommandOut);
   SFWaitReady();
   switch (after) {
     case AfterSend::Nothing:
@@ -30,7 +26,7 @@ void SendByte(std::uint8_t value, AfterSend after) {
 
 void ReceiveByte(std::uint8_t* value) {
   SFWriteReg(kRegShiftIn, 0);
-  SFWriteReg(kRegShiftCommand, kShiftIn);
+  SFWriteReg(kRegShiftCommand, kShiftCommandIn);
   SFWaitReady();
   SFReadReg(kRegShiftIn, value);
 }

@@ -7,13 +7,6 @@
 
 namespace burner_detail {
 
-// Shift-port registers.
-constexpr std::uint16_t kRegHostAccess = 0x1080;  // 1 = host drives the flash, 0 = controller
-constexpr std::uint16_t kRegShiftCommand = 0x1081;
-constexpr std::uint16_t kRegShiftOut = 0x1082;
-constexpr std::uint16_t kRegShiftIn = 0x1083;
-constexpr std::uint16_t kRegChipSelect = 0x1091;  // 0 = selected, 1 = released
-
 void HostAccess(bool on);
 void SelectFlash();
 void ReleaseFlash();

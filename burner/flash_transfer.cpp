@@ -4,23 +4,11 @@
 
 #include "burner/burner_globals.h"
 #include "burner/extension_unit_request.h"
+#include "serial_flash/camera_protocol.h"
 
-using burner_detail::kXuControlFlash;
-using burner_detail::kXuGet;
-using burner_detail::kXuSet;
 using burner_detail::SendXuRequest;
 
 namespace {
-
-// Control-3 command bytes: bit 7 read, bit 4 upper 64 KB, low nibble the byte count.
-constexpr std::uint8_t kReadLowerBank = 0x88;
-constexpr std::uint8_t kReadUpperBank = 0x98;
-constexpr std::uint8_t kWriteLowerBank = 0x08;
-constexpr std::uint8_t kWriteUpperBank = 0x18;
-
-// The burner's control-3 payload: address low, address high, command, eight data bytes.
-constexpr std::size_t kPayloadSize = 11;  // bytes
-constexpr std::size_t kDataOffset = 3;
 
 IKsControl* QueryControl(BurnerDialogContext& dlg) {
   if (dlg.m_pFilter == nullptr) return nullptr;
@@ -38,12 +26,13 @@ bool ReadFlash8(BurnerDialogContext& dlg, std::uint8_t offsetHigh, std::uint8_t 
   IKsControl* control = QueryControl(dlg);
   if (control == nullptr) return false;
   const ULONG node = static_cast<ULONG>(dlg.m_nodeId);
-  std::uint8_t request[kPayloadSize] = {offsetLow, offsetHigh, g_bankFlag != 0 ? kReadUpperBank : kReadLowerBank};
+  const std::uint8_t command = g_bankFlag != 0 ? kFlashCommandReadUpper : kFlashCommandReadLower;
+  std::uint8_t request[kXuBurnerFlashLength] = {offsetLow, offsetHigh, command};
   bool ok = false;
-  if (SendXuRequest(control, kXuControlFlash, kXuSet, node, request, kPayloadSize) == S_OK) {
-    std::uint8_t reply[kPayloadSize] = {};
-    if (SendXuRequest(control, kXuControlFlash, kXuGet, node, reply, kPayloadSize) == S_OK) {
-      std::memcpy(dest, reply + kDataOffset, kFlashBlockSize);
+  if (SendXuRequest(control, kXuControlFlash, kXuSet, node, request, kXuBurnerFlashLength) == S_OK) {
+    std::uint8_t reply[kXuBurnerFlashLength] = {};
+    if (SendXuRequest(control, kXuControlFlash, kXuGet, node, reply, kXuBurnerFlashLength) == S_OK) {
+      std::memcpy(dest, reply + kXuFlashDataOffset, kFlashBlockSize);
       ok = true;
     }
   }
@@ -55,10 +44,11 @@ bool WriteFlash8(BurnerDialogContext& dlg, const std::uint8_t* source, std::uint
                  std::uint8_t offsetLow) {
   IKsControl* control = QueryControl(dlg);
   if (control == nullptr) return false;
-  std::uint8_t request[kPayloadSize] = {offsetLow, offsetHigh, g_bankFlag != 0 ? kWriteUpperBank : kWriteLowerBank};
-  std::memcpy(request + kDataOffset, source, kFlashBlockSize);
-  const bool ok =
-      SendXuRequest(control, kXuControlFlash, kXuSet, static_cast<ULONG>(dlg.m_nodeId), request, kPayloadSize) == S_OK;
+  const std::uint8_t command = g_bankFlag != 0 ? kFlashCommandWriteUpper : kFlashCommandWriteLower;
+  std::uint8_t request[kXuBurnerFlashLength] = {offsetLow, offsetHigh, command};
+  std::memcpy(request + kXuFlashDataOffset, source, kFlashBlockSize);
+  const ULONG node = static_cast<ULONG>(dlg.m_nodeId);
+  const bool ok = SendXuRequest(control, kXuControlFlash, kXuSet, node, request, kXuBurnerFlashLength) == S_OK;
   control->Release();
   return ok;
 }

@@ -4,11 +4,11 @@
 #include <span>
 
 #include "burner/flash_shift_port.h"
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/serial_flash.h"
 
 using burner_detail::AfterSend;
 using burner_detail::HostAccess;
-using burner_detail::kRegShiftIn;
 using burner_detail::ReceiveByte;
 using burner_detail::ReleaseFlash;
 using burner_detail::SelectFlash;
@@ -16,15 +16,8 @@ using burner_detail::SendByte;
 
 namespace {
 
-// Identification commands, in the order they are tried.
-constexpr std::uint8_t kCmdReadId = 0x9F;       // JEDEC RDID: manufacturer, memory type, capacity
-constexpr std::uint8_t kCmdAtmelId = 0x15;
-constexpr std::uint8_t kCmdDataFlashStatus = 0xD7;
-constexpr std::uint8_t kCmdManufacturerId = 0x90;
-constexpr std::uint8_t kCmdElectronicSignature = 0xAB;
 constexpr int kAddressDummies = 3;  // dummy address bytes of 0x90 and 0xAB
 
-constexpr std::uint8_t kJedecContinuation = 0x7F;
 constexpr std::uint8_t kNoManufacturer = 0x00;
 constexpr std::uint8_t kUnlistedTypeByte = 0x20;  // an unlisted part with this type is kSfTypeUnlisted
 constexpr std::uint8_t kGigaDevice = 0xC8;
@@ -163,12 +156,12 @@ void ApplyModelRules(BurnerDialogContext& dlg, const ReadIdRow& row, std::uint8_
 void Identify(BurnerDialogContext& dlg) {
   Answer answer;
 
-  ReadIdentification(kCmdReadId, 0, 3, answer);
+  ReadIdentification(kFlashOpReadId, 0, 3, answer);
   std::uint8_t m = answer.bytes[0];
   std::uint8_t t = answer.bytes[1];
   std::uint8_t c = answer.bytes[2];
   if (m == kJedecContinuation) {
-    ReadIdentification(kCmdReadId, 0, 4, answer);
+    ReadIdentification(kFlashOpReadId, 0, 4, answer);
     m = answer.bytes[1];
     t = answer.bytes[2];
     c = answer.bytes[3];
@@ -183,7 +176,7 @@ void Identify(BurnerDialogContext& dlg) {
   }
   if (m != kNoManufacturer && t == kUnlistedTypeByte) dlg.m_sfType = kSfTypeUnlisted;
 
-  ReadIdentification(kCmdReadId, 0, 3, answer);
+  ReadIdentification(kFlashOpReadId, 0, 3, answer);
   if (answer.bytes[0] == kGigaDevice) {
     dlg.m_sfType = kSfTypeDefault;
     if (answer.bytes[1] == kGigaDeviceType) {
@@ -192,21 +185,21 @@ void Identify(BurnerDialogContext& dlg) {
     }
   }
 
-  ReadIdentification(kCmdAtmelId, 0, 2, answer);
+  ReadIdentification(kFlashOpAtmelId, 0, 2, answer);
   if (answer.bytes[0] == 0x1F) {
     dlg.m_sfType = kSfTypeAtmel15;
     dlg.m_sfSubType = SubTypeFor(kAtmel15Device, answer.bytes[1]);
     return;
   }
 
-  ReadIdentification(kCmdDataFlashStatus, 0, 2, answer);
+  ReadIdentification(kFlashOpDataFlashStatus, 0, 2, answer);
   if (const std::uint8_t sub = SubTypeFor(kDataFlashStatus, answer.bytes[1]); sub != 0) {
     dlg.m_sfType = kSfTypeDataFlash;
     dlg.m_sfSubType = sub;
     return;
   }
 
-  ReadIdentification(kCmdManufacturerId, kAddressDummies, 2, answer);
+  ReadIdentification(kFlashOpManufacturerId, kAddressDummies, 2, answer);
   for (const ManufacturerIdRow& row : kManufacturerIdRows) {
     if (row.manufacturer != answer.bytes[0]) continue;
     dlg.m_sfType = row.sfType;
@@ -214,7 +207,7 @@ void Identify(BurnerDialogContext& dlg) {
     return;
   }
 
-  ReadIdentification(kCmdElectronicSignature, kAddressDummies, 2, answer);
+  ReadIdentification(kFlashOpElectronicSignature, kAddressDummies, 2, answer);
   switch (answer.bytes[0]) {
     case 0x05:
       dlg.m_sfType = kSfTypeNumonyx;

@@ -1,6 +1,7 @@
 // The done-flag wait and the flash-idle wait. A wait that runs out returns like one that
 // succeeded: callers go on and failures show up in the erase check and the verify.
 #include "platform/runtime/clock.h"
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/device_slots.h"
 #include "serial_flash/shift_interface.h"
 
@@ -18,7 +19,7 @@ void SFWaitFlashIdle(int dev) {
   for (int poll = 0; poll < kFlashIdlePolls; ++poll) {
     // Each poll selects and sends the status command again; chip select stays asserted between.
     SFWriteRegister(dev, kRegChipSelect, kChipSelected);
-    SFWriteRegister(dev, kRegShiftOut, kFlashReadStatus);
+    SFWriteRegister(dev, kRegShiftOut, kFlashOpReadStatus);
     SFWriteRegister(dev, kRegShiftCommand, kShiftCommandOut);
     SFWaitControllerReady(dev);
     SFWriteRegister(dev, kRegShiftIn, 0);

@@ -1,6 +1,7 @@
 // Flash identification through the shift interface of slot 0, by the library's entry points.
 #include "serial_flash/flash_identification.h"
 
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/device_slots.h"
 #include "serial_flash/serial_flash.h"
 #include "serial_flash/shift_interface.h"
@@ -42,7 +43,6 @@ SFIdentificationState g_sfIdentification;
 
 namespace {
 
-constexpr std::uint8_t kJep106Continuation = 0x7F;
 constexpr std::uint8_t kTwoDeviceBytes = 2;
 
 struct IdStep {
@@ -51,10 +51,10 @@ struct IdStep {
   std::uint8_t deviceBytes;
 };
 constexpr IdStep kIdSteps[] = {
-    {.command = 0x9F, .dummyBytes = 0, .deviceBytes = 2},  // JEDEC read identification
-    {.command = 0x15, .dummyBytes = 0, .deviceBytes = 1},
-    {.command = 0x90, .dummyBytes = 3, .deviceBytes = 1},
-    {.command = 0xAB, .dummyBytes = 3, .deviceBytes = 1},
+    {.command = kFlashOpReadId, .dummyBytes = 0, .deviceBytes = 2},
+    {.command = kFlashOpAtmelId, .dummyBytes = 0, .deviceBytes = 1},
+    {.command = kFlashOpManufacturerId, .dummyBytes = 3, .deviceBytes = 1},
+    {.command = kFlashOpElectronicSignature, .dummyBytes = 3, .deviceBytes = 1},
 };
 
 // Byte procedures on slot 0. Register results are not tested: a failed read keeps the byte.
@@ -87,7 +87,7 @@ void SFReadFlashId(std::uint8_t command, std::uint8_t dummyBytes, std::uint8_t d
   for (std::uint8_t i = 0; i < dummyBytes; ++i) SendByte(0x00);
   ReceiveByte(&id.manufacturer);
   // One continuation code is skipped; a second one stays as the manufacturer byte.
-  if (id.manufacturer == kJep106Continuation) ReceiveByte(&id.manufacturer);
+  if (id.manufacturer == kJedecContinuation) ReceiveByte(&id.manufacturer);
   ReceiveByte(&id.id1);
   if (deviceBytes == kTwoDeviceBytes) ReceiveByte(&id.id2);
   else id.id2 = kAnyDeviceByte;

@@ -3,6 +3,7 @@
 
 #include "platform/com/com_runtime.h"
 #include "platform/text/code_page.h"
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/ks_transport.h"
 
 namespace {
@@ -14,7 +15,6 @@ constexpr int kEnumNoneBound = 2;
 
 // Node id used when no device-specific node answers the support probe.
 constexpr ULONG kFallbackNodeId = 1;
-constexpr ULONG kSupportProbeFlags = KSPROPERTY_TYPE_SETSUPPORT | KSPROPERTY_TYPE_TOPOLOGY;
 
 template <class T>
 void ReleaseAndClear(T*& object) {
@@ -146,12 +146,7 @@ bool KsFindExtensionUnitNode(ULONG* nodeId) {
     void* node = nullptr;
     if (FAILED(topology->CreateNodeInstance(i, IID_IKsControl, &node)) || node == nullptr) continue;
     IKsControl* control = static_cast<IKsControl*>(node);
-    KSP_NODE probe{};
-    probe.Property.Set = PROPSETID_EXTENSION_UNIT;
-    probe.Property.Id = 0;
-    probe.Property.Flags = kSupportProbeFlags;
-    probe.NodeId = i;
-    probe.Reserved = 0;
+    KSP_NODE probe = XuProperty(kXuSupportProbeId, kXuSupportProbe, i);
     ULONG returned = 0;
     // Any success passes the probe, S_FALSE included.
     HRESULT hr = control->KsProperty(&probe.Property, sizeof probe, nullptr, 0, &returned);

@@ -2,43 +2,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/ks_transport.h"
 
 KsTransportState g_ksTransport;
 
 namespace {
 
-// Control selectors of the extension unit.
-constexpr ULONG kControlRegister = 1;
-constexpr ULONG kControlShort = 2;
-constexpr ULONG kControlFlash = 3;
-constexpr ULONG kControlBlockRead = 4;
-constexpr ULONG kControlStatus = 5;
-
-constexpr ULONG kFlagsSet = KSPROPERTY_TYPE_SET | KSPROPERTY_TYPE_TOPOLOGY;
-constexpr ULONG kFlagsGet = KSPROPERTY_TYPE_GET | KSPROPERTY_TYPE_TOPOLOGY;
-
-constexpr ULONG kRegisterLength = 4;   // bytes
-constexpr ULONG kShortLength = 8;      // bytes
-constexpr ULONG kWideLength = 12;      // bytes, controls 3 to 5
-
-constexpr std::uint8_t kDirectionWrite = 0x00;
-constexpr std::uint8_t kDirectionRead = 0xFF;
-
 // Control 2 room: bytes 2 to 6 of a write request, bytes 2 to 7 of a reply.
 constexpr unsigned kShortWriteRoom = 5;
 constexpr unsigned kShortReadRoom = 6;
 
-// Control 3 command byte: bit 7 read, bit 4 upper bank, bits 0-3 count.
-constexpr std::uint8_t kFlashReadBit = 0x80;
-constexpr std::uint8_t kFlashUpperWrite = 0x18;
-constexpr std::uint8_t kFlashUpperRead = 0x98;
-constexpr std::uint8_t kFlashMaxCount = 8;
 constexpr std::uint16_t kLastLowerBlock = 0xFFF8;  // last eight bytes of the lower 64 KB
-constexpr std::uint8_t kCommandC8 = 0xC8;
-constexpr std::uint8_t kCommand40 = 0x40;
-
-constexpr std::uint8_t kControl4Count = 0x08;
 constexpr unsigned kControl4Room = 8;  // bytes the destination holds
 
 // The IKsControl of one transport call: obtained once from the camera filter and released on
@@ -62,21 +37,16 @@ class RequestChannel {
 
   // Only S_OK counts: S_FALSE and every other success code fail the request.
   bool Send(ULONG control, ULONG flags, std::uint8_t* data, ULONG length) {
-    KSP_NODE property{};
-    property.Property.Set = PROPSETID_EXTENSION_UNIT;
-    property.Property.Id = control;
-    property.Property.Flags = flags;
-    property.NodeId = g_ksTransport.nodeId;
-    property.Reserved = 0;
+    KSP_NODE property = XuProperty(control, flags, g_ksTransport.nodeId);
     ULONG returned = 0;
     return control_->KsProperty(&property.Property, sizeof property, data, length, &returned) == S_OK;
   }
 
   // A reading control: SET of the request, then GET of the same length into a zeroed reply.
   bool Exchange(ULONG control, std::uint8_t* request, std::uint8_t* reply, ULONG length) {
-    if (!Send(control, kFlagsSet, request, length)) return false;
+    if (!Send(control, kXuSet, request, length)) return false;
     std::memset(reply, 0, length);
-    return Send(control, kFlagsGet, reply, length);
+    return Send(control, kXuGet, reply, length);
   }
 
  private:
@@ -96,16 +66,16 @@ unsigned ShortPayloadCount(std::uint8_t flags) {
 bool KsWriteRegister(int, std::uint16_t reg, std::uint8_t value) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kRegisterLength] = {Low(reg), High(reg), value, kDirectionWrite};
-  return channel.Send(kControlRegister, kFlagsSet, request, kRegisterLength);
+  std::uint8_t request[kXuRegisterLength] = {Low(reg), High(reg), value, kXuDirectionWrite};
+  return channel.Send(kXuControlRegister, kXuSet, request, kXuRegisterLength);
 }
 
 bool KsReadRegister(int, std::uint16_t reg, std::uint8_t* value) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kRegisterLength] = {Low(reg), High(reg), 0x00, kDirectionRead};
-  std::uint8_t reply[kRegisterLength];
-  if (!channel.Exchange(kControlRegister, request, reply, kRegisterLength)) return false;
+  std::uint8_t request[kXuRegisterLength] = {Low(reg), High(reg), 0x00, kXuDirectionRead};
+  std::uint8_t reply[kXuRegisterLength];
+  if (!channel.Exchange(kXuControlRegister, request, reply, kXuRegisterLength)) return false;
   *value = reply[2];
   return true;
 }
@@ -115,10 +85,10 @@ bool KsWriteControl2(std::uint8_t id, std::uint8_t flags, const std::uint8_t* so
   if (count > kShortWriteRoom) return false;
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kShortLength] = {id, flags};
+  std::uint8_t request[kXuShortLength] = {id, flags};
   std::memcpy(request + 2, source, count);
-  request[7] = kDirectionWrite;
-  return channel.Send(kControlShort, kFlagsSet, request, kShortLength);
+  request[7] = kXuDirectionWrite;
+  return channel.Send(kXuControlShort, kXuSet, request, kXuShortLength);
 }
 
 bool KsReadControl2(std::uint8_t id, std::uint8_t flags, std::uint8_t* buffer) {
@@ -126,11 +96,11 @@ bool KsReadControl2(std::uint8_t id, std::uint8_t flags, std::uint8_t* buffer) {
   if (count > kShortReadRoom) return false;
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kShortLength] = {id, flags, buffer[0]};
+  std::uint8_t request[kXuShortLength] = {id, flags, buffer[0]};
   if ((flags & 0xF0u) == 0x20u) request[3] = buffer[1];
-  request[7] = kDirectionRead;
-  std::uint8_t reply[kShortLength];
-  if (!channel.Exchange(kControlShort, request, reply, kShortLength)) return false;
+  request[7] = kXuDirectionRead;
+  std::uint8_t reply[kXuShortLength];
+  if (!channel.Exchange(kXuControlShort, request, reply, kXuShortLength)) return false;
   std::memcpy(buffer, reply + 2, count);
   return true;
 }
@@ -140,73 +110,73 @@ bool KsFlashWrite(int, std::uint16_t address, std::uint8_t count, const std::uin
   g_ksTransport.readBankFlag = 0;
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t carried = std::min(count, kFlashMaxCount);
+  std::uint8_t carried = std::min(count, kFlashCommandMaxCount);
   std::uint8_t command = carried;
   // The write of the last lower block still goes low; every write after it goes high.
-  if (g_ksTransport.writeBankFlag != 0) command = kFlashUpperWrite;
+  if (g_ksTransport.writeBankFlag != 0) command = kFlashCommandWriteUpper;
   else if (address == kLastLowerBlock) g_ksTransport.writeBankFlag = 1;
   // Bytes beyond the count are 0xFF: the upper-bank command carries eight bytes whatever the
   // count, and 0xFF programs nothing.
-  std::uint8_t request[kWideLength];
+  std::uint8_t request[kXuWideLength];
   std::memset(request, 0xFF, sizeof request);
   request[0] = Low(address);
   request[1] = High(address);
   request[2] = command;
-  if (carried > 0) std::memcpy(request + 3, source, carried);
+  if (carried > 0) std::memcpy(request + kXuFlashDataOffset, source, carried);
   request[11] = 0;
-  return channel.Send(kControlFlash, kFlagsSet, request, kWideLength);
+  return channel.Send(kXuControlFlash, kXuSet, request, kXuWideLength);
 }
 
 bool KsFlashSetReadAddress(int, std::uint16_t address, std::uint8_t count) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
   std::uint8_t command = g_ksTransport.readBankFlag != 0
-                             ? kFlashUpperRead
-                             : static_cast<std::uint8_t>(kFlashReadBit | std::min(count, kFlashMaxCount));
-  std::uint8_t request[kWideLength] = {Low(address), High(address), command};
-  return channel.Send(kControlFlash, kFlagsSet, request, kWideLength);
+                             ? kFlashCommandReadUpper
+                             : static_cast<std::uint8_t>(kFlashCommandRead | std::min(count, kFlashCommandMaxCount));
+  std::uint8_t request[kXuWideLength] = {Low(address), High(address), command};
+  return channel.Send(kXuControlFlash, kXuSet, request, kXuWideLength);
 }
 
 bool KsFlashReadData(int, std::uint8_t* destination) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t reply[kWideLength] = {};
-  if (!channel.Send(kControlFlash, kFlagsGet, reply, kWideLength)) return false;
-  std::memcpy(destination, reply + 3, kFlashMaxCount);
+  std::uint8_t reply[kXuWideLength] = {};
+  if (!channel.Send(kXuControlFlash, kXuGet, reply, kXuWideLength)) return false;
+  std::memcpy(destination, reply + kXuFlashDataOffset, kFlashCommandMaxCount);
   return true;
 }
 
 bool KsControl3CommandC8() {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kWideLength] = {0x00, 0x00, kCommandC8};
-  return channel.Send(kControlFlash, kFlagsSet, request, kWideLength);
+  std::uint8_t request[kXuWideLength] = {0x00, 0x00, kFlashCommandC8};
+  return channel.Send(kXuControlFlash, kXuSet, request, kXuWideLength);
 }
 
 bool KsControl3Command40(int, std::uint8_t byteArg, std::uint16_t wordArg) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kWideLength] = {0x00, 0x00, kCommand40, byteArg, Low(wordArg), High(wordArg)};
-  return channel.Send(kControlFlash, kFlagsSet, request, kWideLength);
+  std::uint8_t request[kXuWideLength] = {0x00, 0x00, kFlashCommand40, byteArg, Low(wordArg), High(wordArg)};
+  return channel.Send(kXuControlFlash, kXuSet, request, kXuWideLength);
 }
 
 bool KsReadControl4(int, std::uint16_t address, std::uint8_t* destination) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t request[kWideLength] = {Low(address), High(address), kControl4Count};
-  std::uint8_t reply[kWideLength];
-  if (!channel.Exchange(kControlBlockRead, request, reply, kWideLength)) return false;
+  std::uint8_t request[kXuWideLength] = {Low(address), High(address), kBlockReadCount};
+  std::uint8_t reply[kXuWideLength];
+  if (!channel.Exchange(kXuControlBlockRead, request, reply, kXuWideLength)) return false;
   // A count beyond the eight bytes asked for is cut: the destination holds eight.
   unsigned count = std::min<unsigned>(reply[2], kControl4Room);
-  if (count > 0) std::memcpy(destination, reply + 3, count);
+  if (count > 0) std::memcpy(destination, reply + kXuFlashDataOffset, count);
   return true;
 }
 
 bool KsReadControl5Byte(int, std::uint8_t* mode) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t reply[kWideLength] = {};
-  if (!channel.Send(kControlStatus, kFlagsGet, reply, kWideLength)) return false;
+  std::uint8_t reply[kXuWideLength] = {};
+  if (!channel.Send(kXuControlStatus, kXuGet, reply, kXuWideLength)) return false;
   *mode = reply[2];
   return true;
 }
@@ -214,8 +184,8 @@ bool KsReadControl5Byte(int, std::uint8_t* mode) {
 bool KsReadControl5Word(int, std::uint16_t* base) {
   RequestChannel channel;
   if (!channel.Usable()) return false;
-  std::uint8_t reply[kWideLength] = {};
-  if (!channel.Send(kControlStatus, kFlagsGet, reply, kWideLength)) return false;
+  std::uint8_t reply[kXuWideLength] = {};
+  if (!channel.Send(kXuControlStatus, kXuGet, reply, kXuWideLength)) return false;
   *base = static_cast<std::uint16_t>(reply[0] | (reply[1] << 8));
   return true;
 }

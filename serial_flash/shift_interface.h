@@ -1,23 +1,7 @@
 #pragma once
-// The controller's serial-flash shift interface, and the two waits built on it.
+// The two waits built on the controller's serial-flash shift interface (its registers are in
+// camera_protocol.h).
 #include <cstdint>
-
-constexpr std::uint16_t kRegHostAccess = 0x1080;  // 1 = host drives the flash, 0 = off
-constexpr std::uint16_t kRegShiftCommand = 0x1081;
-constexpr std::uint16_t kRegShiftOut = 0x1082;    // byte to shift out
-constexpr std::uint16_t kRegShiftIn = 0x1083;     // byte shifted in
-constexpr std::uint16_t kRegShiftDone = 0x1084;   // reads 1 when the last shift finished
-constexpr std::uint16_t kRegChipSelect = 0x1091;  // 0 = flash selected, 1 = released
-
-constexpr std::uint8_t kShiftCommandOut = 1;
-constexpr std::uint8_t kShiftCommandIn = 2;
-constexpr std::uint8_t kHostAccessOn = 1;
-constexpr std::uint8_t kHostAccessOff = 0;
-constexpr std::uint8_t kChipSelected = 0;
-constexpr std::uint8_t kChipReleased = 1;
-
-constexpr std::uint8_t kFlashReadStatus = 0x05;
-constexpr std::uint8_t kFlashStatusBusy = 0x01;  // write or erase in progress
 
 constexpr int kControllerReadyPolls = 1000;  // 1 ms apart
 constexpr int kFlashIdlePolls = 10000;       // 1 ms apart

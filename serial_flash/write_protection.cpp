@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "serial_flash/camera_protocol.h"
 #include "serial_flash/flash_identification.h"
 #include "serial_flash/req_to_driver.h"
 #include "serial_flash/shift_interface.h"
@@ -72,12 +73,6 @@ constexpr std::uint32_t kEnableReadOffsets[] = {0x03, 0x34};
 constexpr std::uint8_t kBypassMode = 2;
 constexpr int kSfTypeNeedsStatusEnable = 3;
 
-constexpr std::uint8_t kFlashWriteEnable = 0x06;
-constexpr std::uint8_t kFlashEnableWriteStatus = 0x50;
-constexpr std::uint8_t kFlashWriteStatus = 0x01;
-constexpr std::uint8_t kFlashProgram = 0x02;
-constexpr std::uint8_t kFlashProgramAutoIncrement = 0xAF;
-
 // Configuration byte layout.
 constexpr std::uint8_t kCfgSelectorMask = 0x03;
 constexpr std::uint8_t kCfgModeMask = 0x0C;
@@ -144,14 +139,14 @@ void Disable(int dev, const SFChipClassRow& chipClass, bool bypass, int sfType, 
   if (chipClass.commandRegisters != 0) {
     const SFCommandSet& commands = kSFCommandSets[g_sfIdentification.commandSet];
     SFReadRegister(dev, kRegFirmwareWriteEnable, &g_sfSaved5F3[dev]);
-    WriteReg(dev, kRegFirmwareWriteEnable, tableCommands ? commands.writeEnable : kFlashWriteEnable);
+    WriteReg(dev, kRegFirmwareWriteEnable, tableCommands ? commands.writeEnable : kFlashOpWriteEnable);
     for (std::size_t i = 0; i < std::size(kRegFirmwareCommandTail); ++i) {
       WriteReg(dev, kRegFirmwareCommandTail[i], kFirmwareCommandTailValues[i]);
     }
     SFReadRegister(dev, kRegFirmwareProgram, &g_sfSaved5F5[dev]);
     std::uint8_t program = tableCommands                        ? commands.program
-                           : sfType == kSfTypeNeedsStatusEnable ? kFlashProgramAutoIncrement
-                                                                : kFlashProgram;
+                           : sfType == kSfTypeNeedsStatusEnable ? kFlashOpProgramAutoIncrement
+                                                                : kFlashOpProgram;
     WriteReg(dev, kRegFirmwareProgram, program);
   }
 
@@ -169,17 +164,17 @@ void Disable(int dev, const SFChipClassRow& chipClass, bool bypass, int sfType, 
 
   WriteReg(dev, kRegHostAccess, kHostAccessOn);
   Select(dev);
-  SendByte(dev, kFlashWriteEnable);
+  SendByte(dev, kFlashOpWriteEnable);
   Release(dev);
   SFWaitFlashIdle(dev);
   if (sfType == kSfTypeNeedsStatusEnable) {
     Select(dev);
-    SendByte(dev, kFlashEnableWriteStatus);
+    SendByte(dev, kFlashOpEnableWriteStatus);
     Release(dev);
   }
   // Status register := 0 clears the flash's protection bits.
   Select(dev);
-  SendByte(dev, kFlashWriteStatus);
+  SendByte(dev, kFlashOpWriteStatus);
   SendByte(dev, 0x00);
   Release(dev);
   SFWaitFlashIdle(dev);
