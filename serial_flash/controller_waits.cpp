@@ -18,16 +18,11 @@ void SFWaitFlashIdle(int dev) {
   std::uint8_t status = kFlashStatusBusy;  // a failed read leaves it as it was: busy
   for (int poll = 0; poll < kFlashIdlePolls; ++poll) {
     // Each poll selects and sends the status command again; chip select stays asserted between.
-    SFWriteRegister(dev, kRegChipSelect, kChipSelected);
-    SFWriteRegister(dev, kRegShiftOut, kFlashOpReadStatus);
-    SFWriteRegister(dev, kRegShiftCommand, kShiftCommandOut);
-    SFWaitControllerReady(dev);
-    SFWriteRegister(dev, kRegShiftIn, 0);
-    SFWriteRegister(dev, kRegShiftCommand, kShiftCommandIn);
-    SFWaitControllerReady(dev);
-    SFReadRegister(dev, kRegShiftIn, &status);
+    SFSelectFlash(dev);
+    SFShiftOut(dev, kFlashOpReadStatus);
+    SFShiftIn(dev, &status);
     if ((status & kFlashStatusBusy) == 0) {
-      SFWriteRegister(dev, kRegChipSelect, kChipReleased);
+      SFReleaseFlash(dev);
       return;
     }
     Sleep(kPollPauseMs);

@@ -1,9 +1,8 @@
-// Flash identification through the shift interface of slot 0, by the library's entry points.
+// Flash identification through the shift interface of slot 0.
 #include "serial_flash/flash_identification.h"
 
 #include "serial_flash/camera_protocol.h"
 #include "serial_flash/device_slots.h"
-#include "serial_flash/serial_flash.h"
 #include "serial_flash/shift_interface.h"
 
 const SFFlashIdRow kSFFlashIdTable[14] = {
@@ -44,6 +43,8 @@ SFIdentificationState g_sfIdentification;
 namespace {
 
 constexpr std::uint8_t kTwoDeviceBytes = 2;
+// Identification runs on slot 0, the slot of the entry points, whatever slot asked for it.
+constexpr int kIdentificationSlot = 0;
 
 struct IdStep {
   std::uint8_t command;
@@ -57,20 +58,6 @@ constexpr IdStep kIdSteps[] = {
     {.command = kFlashOpElectronicSignature, .dummyBytes = 3, .deviceBytes = 1},
 };
 
-// Byte procedures on slot 0. Register results are not tested: a failed read keeps the byte.
-void SendByte(std::uint8_t value) {
-  SFWriteReg(kRegShiftOut, value);
-  SFWriteReg(kRegShiftCommand, kShiftCommandOut);
-  SFWaitReady();
-}
-
-void ReceiveByte(std::uint8_t* into) {
-  SFWriteReg(kRegShiftIn, 0);
-  SFWriteReg(kRegShiftCommand, kShiftCommandIn);
-  SFWaitReady();
-  SFReadReg(kRegShiftIn, into);
-}
-
 bool DeviceByteMatches(std::uint8_t column, std::uint8_t value) {
   return column == kAnyDeviceByte || column == value;
 }
@@ -81,18 +68,19 @@ std::uint8_t SFFlashIdTableSize() { return static_cast<std::uint8_t>(sizeof kSFF
 
 void SFReadFlashId(std::uint8_t command, std::uint8_t dummyBytes, std::uint8_t deviceBytes) {
   SFIdentificationState& id = g_sfIdentification;
-  SFWriteReg(kRegHostAccess, kHostAccessOn);
-  SFWriteReg(kRegChipSelect, kChipSelected);
-  SendByte(command);
-  for (std::uint8_t i = 0; i < dummyBytes; ++i) SendByte(0x00);
-  ReceiveByte(&id.manufacturer);
+  constexpr int dev = kIdentificationSlot;
+  SFHostAccess(dev, true);
+  SFSelectFlash(dev);
+  SFShiftOut(dev, command);
+  for (std::uint8_t i = 0; i < dummyBytes; ++i) SFShiftOut(dev, 0x00);
+  SFShiftIn(dev, &id.manufacturer);
   // One continuation code is skipped; a second one stays as the manufacturer byte.
-  if (id.manufacturer == kJedecContinuation) ReceiveByte(&id.manufacturer);
-  ReceiveByte(&id.id1);
-  if (deviceBytes == kTwoDeviceBytes) ReceiveByte(&id.id2);
+  if (id.manufacturer == kJedecContinuation) SFShiftIn(dev, &id.manufacturer);
+  SFShiftIn(dev, &id.id1);
+  if (deviceBytes == kTwoDeviceBytes) SFShiftIn(dev, &id.id2);
   else id.id2 = kAnyDeviceByte;
-  SFWriteReg(kRegChipSelect, kChipReleased);
-  SFWriteReg(kRegHostAccess, kHostAccessOff);
+  SFReleaseFlash(dev);
+  SFHostAccess(dev, false);
 }
 
 std::uint8_t SFLookupFlashId() {

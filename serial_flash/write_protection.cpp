@@ -82,7 +82,7 @@ constexpr std::uint8_t kCfgPinMask = 0x07;
 constexpr std::uint8_t kSelectorNone = 0;
 constexpr std::uint8_t kSelectorLow = 1;
 
-// Byte procedures on slot dev.
+// Register helpers on slot dev.
 void WriteReg(int dev, std::uint16_t reg, std::uint8_t value) { SFWriteRegister(dev, reg, value); }
 
 std::uint8_t ReadRegOrZero(int dev, std::uint16_t reg) {
@@ -93,14 +93,6 @@ std::uint8_t ReadRegOrZero(int dev, std::uint16_t reg) {
 
 void SetBits(int dev, std::uint16_t reg, std::uint8_t bits) {
   WriteReg(dev, reg, static_cast<std::uint8_t>(ReadRegOrZero(dev, reg) | bits));
-}
-
-void Select(int dev) { WriteReg(dev, kRegChipSelect, kChipSelected); }
-void Release(int dev) { WriteReg(dev, kRegChipSelect, kChipReleased); }
-void SendByte(int dev, std::uint8_t value) {
-  WriteReg(dev, kRegShiftOut, value);
-  WriteReg(dev, kRegShiftCommand, kShiftCommandOut);
-  SFWaitControllerReady(dev);
 }
 
 void WriteGpio(int dev, std::uint16_t gpioReg, std::uint8_t cfg) {
@@ -162,23 +154,14 @@ void Disable(int dev, const SFChipClassRow& chipClass, bool bypass, int sfType, 
   }
   if (bypass) return;
 
-  WriteReg(dev, kRegHostAccess, kHostAccessOn);
-  Select(dev);
-  SendByte(dev, kFlashOpWriteEnable);
-  Release(dev);
+  SFHostAccess(dev, true);
+  SFSendFrame(dev, {kFlashOpWriteEnable});
   SFWaitFlashIdle(dev);
-  if (sfType == kSfTypeNeedsStatusEnable) {
-    Select(dev);
-    SendByte(dev, kFlashOpEnableWriteStatus);
-    Release(dev);
-  }
+  if (sfType == kSfTypeNeedsStatusEnable) SFSendFrame(dev, {kFlashOpEnableWriteStatus});
   // Status register := 0 clears the flash's protection bits.
-  Select(dev);
-  SendByte(dev, kFlashOpWriteStatus);
-  SendByte(dev, 0x00);
-  Release(dev);
+  SFSendFrame(dev, {kFlashOpWriteStatus, 0x00});
   SFWaitFlashIdle(dev);
-  WriteReg(dev, kRegHostAccess, kHostAccessOff);
+  SFHostAccess(dev, false);
 
   SetBits(dev, kRegGpioLevel, 0x04);
   SetBits(dev, kRegGpioOutputEnable, 0x04);
