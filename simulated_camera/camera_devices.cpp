@@ -19,14 +19,7 @@ class NodeControl final : public IKsControl, public platform::ComObject<NodeCont
       : model_(std::move(model)), device_(device), node_(node) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IKsControl) {
-      *object = static_cast<IKsControl*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IKsControl>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
@@ -51,23 +44,12 @@ class CameraFilter final : public IBaseFilter,
   CameraFilter(std::shared_ptr<CameraModel> model, int device) : model_(std::move(model)), device_(device) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
     const auto& refused = Spec().refusedInterfaces;
-    if (std::find(refused.begin(), refused.end(), riid) != refused.end()) return E_NOINTERFACE;
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-      *object = static_cast<IBaseFilter*>(this);
-    } else if (riid == IID_IKsControl) {
-      *object = static_cast<IKsControl*>(this);
-    } else if (riid == IID_IKsTopologyInfo) {
-      *object = static_cast<IKsTopologyInfo*>(this);
-    } else if (riid == IID_IKsPropertySet) {
-      *object = static_cast<IKsPropertySet*>(this);
-    } else {
+    if (object != nullptr && std::find(refused.begin(), refused.end(), riid) != refused.end()) {
+      *object = nullptr;
       return E_NOINTERFACE;
     }
-    AddRef();
-    return S_OK;
+    return QueryInterfaceImpl<IBaseFilter, IKsControl, IKsTopologyInfo, IKsPropertySet>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }

@@ -20,6 +20,15 @@ struct IUnknown {
 
 namespace platform {
 
+// The IID of an interface type: each interface's header names its own, next to its declaration.
+// An interface without one leaves the type incomplete, so its use does not compile.
+template <class Interface>
+struct InterfaceId;
+template <>
+struct InterfaceId<IUnknown> {
+  static constexpr const IID& value = IID_IUnknown;
+};
+
 // Number of COM objects of the platform and of device providers alive right now.
 std::size_t LiveComObjects();
 
@@ -41,6 +50,24 @@ class ComObject {
   ~ComObject() { detail::CountObjectDestroyed(); }
 
   ULONG AddRefImpl() { return refs_.fetch_add(1) + 1; }
+  // QueryInterface of an object that implements the listed interfaces; IUnknown answers with the
+  // first of them. Success hands out a new reference; otherwise *object is cleared.
+  template <class First, class... Rest>
+  HRESULT QueryInterfaceImpl(REFIID riid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    Derived* self = static_cast<Derived*>(this);
+    void* found = nullptr;
+    if (riid == IID_IUnknown || riid == InterfaceId<First>::value) {
+      found = static_cast<First*>(self);
+    } else {
+      // The first listed interface with this IID.
+      (void)((riid == InterfaceId<Rest>::value && (found = static_cast<Rest*>(self), true)) || ...);
+    }
+    *object = found;
+    if (found == nullptr) return E_NOINTERFACE;
+    AddRefImpl();
+    return S_OK;
+  }
   ULONG ReleaseImpl() {
     ULONG left = refs_.fetch_sub(1) - 1;
     if (left == 0) delete static_cast<Derived*>(this);

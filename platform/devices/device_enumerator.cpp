@@ -12,14 +12,7 @@ class PropertyBag final : public IPropertyBag, public ComObject<PropertyBag> {
   explicit PropertyBag(std::shared_ptr<VideoInputDevice> device) : device_(std::move(device)) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
-      *object = static_cast<IPropertyBag*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IPropertyBag>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
@@ -46,14 +39,7 @@ class DeviceMoniker final : public IMoniker, public ComObject<DeviceMoniker> {
   explicit DeviceMoniker(std::shared_ptr<VideoInputDevice> device) : device_(std::move(device)) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMoniker) {
-      *object = static_cast<IMoniker*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IMoniker>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
@@ -94,14 +80,7 @@ class MonikerEnumerator final : public IEnumMoniker, public ComObject<MonikerEnu
       : devices_(std::move(devices)), faults_(faults) {}
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IEnumMoniker) {
-      *object = static_cast<IEnumMoniker*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IEnumMoniker>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
@@ -139,14 +118,7 @@ class MonikerEnumerator final : public IEnumMoniker, public ComObject<MonikerEnu
 class SystemDeviceEnumerator final : public ICreateDevEnum, public ComObject<SystemDeviceEnumerator> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_ICreateDevEnum) {
-      *object = static_cast<ICreateDevEnum*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<ICreateDevEnum>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }

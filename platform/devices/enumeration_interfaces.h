@@ -30,3 +30,26 @@ struct ICreateDevEnum : IUnknown {
   // S_OK with an enumerator; S_FALSE and no enumerator for an empty category.
   virtual HRESULT CreateClassEnumerator(REFCLSID category, IEnumMoniker** enumerator, DWORD flags) = 0;
 };
+
+namespace platform {
+template <>
+struct InterfaceId<IPropertyBag> {
+  static constexpr const IID& value = IID_IPropertyBag;
+};
+template <>
+struct InterfaceId<IBaseFilter> {
+  static constexpr const IID& value = IID_IBaseFilter;
+};
+template <>
+struct InterfaceId<IMoniker> {
+  static constexpr const IID& value = IID_IMoniker;
+};
+template <>
+struct InterfaceId<IEnumMoniker> {
+  static constexpr const IID& value = IID_IEnumMoniker;
+};
+template <>
+struct InterfaceId<ICreateDevEnum> {
+  static constexpr const IID& value = IID_ICreateDevEnum;
+};
+}  // namespace platform

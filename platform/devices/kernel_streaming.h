@@ -40,3 +40,18 @@ struct IKsPropertySet : IUnknown {
                       DWORD dataLength, DWORD* bytesReturned) = 0;
   virtual HRESULT QuerySupported(REFGUID set, DWORD id, DWORD* support) = 0;
 };
+
+namespace platform {
+template <>
+struct InterfaceId<IKsControl> {
+  static constexpr const IID& value = IID_IKsControl;
+};
+template <>
+struct InterfaceId<IKsTopologyInfo> {
+  static constexpr const IID& value = IID_IKsTopologyInfo;
+};
+template <>
+struct InterfaceId<IKsPropertySet> {
+  static constexpr const IID& value = IID_IKsPropertySet;
+};
+}  // namespace platform

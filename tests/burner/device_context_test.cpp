@@ -9,14 +9,7 @@ namespace {
 class CountedFilter final : public IBaseFilter, public platform::ComObject<CountedFilter> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-      AddRef();
-      *object = static_cast<IBaseFilter*>(this);
-      return S_OK;
-    }
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IBaseFilter>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }

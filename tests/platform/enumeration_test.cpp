@@ -15,13 +15,7 @@ namespace {
 class PlainFilter final : public IBaseFilter, public platform::ComObject<PlainFilter> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-      *object = static_cast<IBaseFilter*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    return QueryInterfaceImpl<IBaseFilter>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }

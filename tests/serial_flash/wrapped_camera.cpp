@@ -24,23 +24,17 @@ class WrappedFilter final : public IBaseFilter,
   ~WrappedFilter() { inner_->Release(); }
 
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-      *object = static_cast<IBaseFilter*>(this);
-    } else if (riid == IID_IKsControl || riid == IID_IKsTopologyInfo) {
+    if (object != nullptr && (riid == IID_IKsControl || riid == IID_IKsTopologyInfo)) {
       // Offered exactly when the camera offers them.
       void* probe = nullptr;
       HRESULT hr = inner_->QueryInterface(riid, &probe);
-      if (hr != S_OK) return hr;
+      if (hr != S_OK) {
+        *object = nullptr;
+        return hr;
+      }
       static_cast<IUnknown*>(probe)->Release();
-      if (riid == IID_IKsControl) *object = static_cast<IKsControl*>(this);
-      else *object = static_cast<IKsTopologyInfo*>(this);
-    } else {
-      return E_NOINTERFACE;
     }
-    AddRef();
-    return S_OK;
+    return QueryInterfaceImpl<IBaseFilter, IKsControl, IKsTopologyInfo>(riid, object);
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }

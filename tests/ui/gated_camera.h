@@ -52,13 +52,8 @@ class GatedControl final : public IKsControl, public platform::ComObject<GatedCo
   GatedControl(platform::ComPtr<IKsControl> inner, std::shared_ptr<RequestGate> gate)
       : inner_(std::move(inner)), gate_(std::move(gate)) {}
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IKsControl) {
-      AddRef();
-      *object = static_cast<IKsControl*>(this);
-      return S_OK;
-    }
-    return inner_->QueryInterface(riid, object);
+    HRESULT hr = QueryInterfaceImpl<IKsControl>(riid, object);
+    return hr == E_NOINTERFACE ? inner_->QueryInterface(riid, object) : hr;
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
@@ -78,20 +73,15 @@ class GatedFilter final : public IBaseFilter, public platform::ComObject<GatedFi
   GatedFilter(platform::ComPtr<IBaseFilter> inner, std::shared_ptr<RequestGate> gate)
       : inner_(std::move(inner)), gate_(std::move(gate)) {}
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IBaseFilter) {
-      AddRef();
-      *object = static_cast<IBaseFilter*>(this);
-      return S_OK;
-    }
-    if (riid == IID_IKsControl) {
+    if (object != nullptr && riid == IID_IKsControl) {
       platform::ComPtr<IKsControl> control;
       HRESULT hr = inner_->QueryInterface(IID_IKsControl, reinterpret_cast<void**>(control.Put()));
       if (hr != S_OK) return hr;
       *object = static_cast<IKsControl*>(new GatedControl(std::move(control), gate_));
       return S_OK;
     }
-    return inner_->QueryInterface(riid, object);
+    HRESULT hr = QueryInterfaceImpl<IBaseFilter>(riid, object);
+    return hr == E_NOINTERFACE ? inner_->QueryInterface(riid, object) : hr;
   }
   ULONG AddRef() override { return AddRefImpl(); }
   ULONG Release() override { return ReleaseImpl(); }
