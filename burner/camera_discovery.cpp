@@ -7,11 +7,11 @@
 #include "platform/devices/kernel_streaming.h"
 #include "serial_flash/camera_protocol.h"
 
-using burner_detail::SendXuRequest;
+using burner_detail::XuRequestControl;
 
 namespace {
 
-constexpr int kNodeTries = 2;                       // node ids 1 and 2 when no node is found
+constexpr int kNodeTries = 2;  // node ids 1 and 2 when no node is found
 
 // The fallback register buffer: ten little-endian 32-bit words.
 constexpr DWORD kFallbackBufferSize = 40;  // bytes
@@ -41,6 +41,21 @@ void ReleaseAndClear(T*& object) {
     object->Release();
     object = nullptr;
   }
+}
+
+// A device-specific node whose own IKsControl passes the support probe; any success passes,
+// S_FALSE included.
+bool IsExtensionUnitNode(IKsTopologyInfo* topology, DWORD node) {
+  GUID type = {};
+  if (FAILED(topology->get_NodeType(node, &type)) || !(type == KSNODETYPE_DEV_SPECIFIC)) return false;
+  IKsControl* instance = nullptr;
+  if (FAILED(topology->CreateNodeInstance(node, IID_IKsControl, reinterpret_cast<void**>(&instance))) ||
+      instance == nullptr) {
+    ReleaseAndClear(instance);
+    return false;
+  }
+  const XuRequestControl control(instance, node);
+  return SUCCEEDED(control.Send(kXuSupportProbeId, kXuSupportProbe, nullptr, 0));
 }
 
 IKsPropertySet* QueryPropertySet(BurnerDialogContext& dlg, HRESULT& status) {
@@ -82,31 +97,7 @@ int FindVideoDevice(BurnerDialogContext& dlg) {
       ReleaseAndClear(moniker);
       break;
     }
-    IPropertyBag* bag = nullptr;
-    bool accepted = false;
-    if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))) &&
-        bag != nullptr) {
-      VARIANT name;
-      VariantInit(&name);
-      name.vt = VT_BSTR;
-      const HRESULT read = bag->Read(L"FriendlyName", &name, nullptr);
-      VariantClear(&name);
-      if (read == S_OK) {
-        // The reference bound before is released here: while discovery runs no request uses it.
-        ReleaseAndClear(dlg.m_pFilter);
-        if (moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&dlg.m_pFilter)) ==
-                S_OK &&
-            dlg.m_pFilter != nullptr) {
-          for (int attempt = 1; attempt <= kNodeTries && !accepted; ++attempt) {
-            if (!FindExtensionUnitNode(dlg)) dlg.m_nodeId = attempt;
-            std::uint8_t chipId = 0;  // the acceptance read only; its value is not kept
-            accepted = GetChipIDValue(dlg, &chipId) != 0;
-          }
-        }
-        if (!accepted) ReleaseAndClear(dlg.m_pFilter);
-      }
-    }
-    ReleaseAndClear(bag);
+    const bool accepted = TryVideoDevice(dlg, moniker);
     moniker->Release();
     if (accepted) {
       monikers->Release();
@@ -115,6 +106,36 @@ int FindVideoDevice(BurnerDialogContext& dlg) {
   }
   monikers->Release();
   return next;
+}
+
+bool TryVideoDevice(BurnerDialogContext& dlg, IMoniker* moniker) {
+  IPropertyBag* bag = nullptr;
+  if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag))) ||
+      bag == nullptr) {
+    ReleaseAndClear(bag);
+    return false;
+  }
+  VARIANT name;
+  VariantInit(&name);
+  name.vt = VT_BSTR;
+  const HRESULT read = bag->Read(L"FriendlyName", &name, nullptr);
+  VariantClear(&name);
+  bool accepted = false;
+  if (read == S_OK) {
+    // The reference bound before is released here: while discovery runs no request uses it.
+    ReleaseAndClear(dlg.m_pFilter);
+    if (moniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&dlg.m_pFilter)) == S_OK &&
+        dlg.m_pFilter != nullptr) {
+      for (int attempt = 1; attempt <= kNodeTries && !accepted; ++attempt) {
+        if (!FindExtensionUnitNode(dlg)) dlg.m_nodeId = attempt;
+        std::uint8_t chipId = 0;  // the acceptance read only; its value is not kept
+        accepted = GetChipIDValue(dlg, &chipId) != 0;
+      }
+    }
+    if (!accepted) ReleaseAndClear(dlg.m_pFilter);
+  }
+  bag->Release();
+  return accepted;
 }
 
 bool FindExtensionUnitNode(BurnerDialogContext& dlg) {
@@ -131,17 +152,7 @@ bool FindExtensionUnitNode(BurnerDialogContext& dlg) {
     return false;
   }
   for (DWORD node = 0; node < count; ++node) {
-    GUID type = {};
-    if (FAILED(topology->get_NodeType(node, &type)) || !(type == KSNODETYPE_DEV_SPECIFIC)) continue;
-    IKsControl* control = nullptr;
-    if (FAILED(topology->CreateNodeInstance(node, IID_IKsControl, reinterpret_cast<void**>(&control))) ||
-        control == nullptr) {
-      ReleaseAndClear(control);
-      continue;
-    }
-    const HRESULT probe = SendXuRequest(control, kXuSupportProbeId, kXuSupportProbe, node, nullptr, 0);
-    control->Release();
-    if (SUCCEEDED(probe)) {
+    if (IsExtensionUnitNode(topology, node)) {
       dlg.m_nodeId = static_cast<std::int32_t>(node);
       topology->Release();
       return true;
@@ -152,33 +163,23 @@ bool FindExtensionUnitNode(BurnerDialogContext& dlg) {
 }
 
 int GetChipIDValue(BurnerDialogContext& dlg, std::uint8_t* dest) {
-  if (dlg.m_pFilter == nullptr) return 0;
-  IKsControl* control = nullptr;
-  if (dlg.m_pFilter->QueryInterface(IID_IKsControl, reinterpret_cast<void**>(&control)) != S_OK ||
-      control == nullptr) {
-    ReleaseAndClear(control);
-    return 0;
-  }
-  const ULONG node = static_cast<ULONG>(dlg.m_nodeId);
+  // Held until the fallback is done too, as the request sequence always was.
+  const XuRequestControl control(dlg);
+  if (!control) return 0;
   std::uint8_t request[kXuRegisterLength] = {kChipIdRegister & 0xFF, kChipIdRegister >> 8, 0x00, kXuDirectionRead};
-  int result = 0;
-  if (SendXuRequest(control, kXuControlRegister, kXuSet, node, request, sizeof request) == S_OK) {
+  if (control.Send(kXuControlRegister, kXuSet, request, sizeof request) == S_OK) {
     // A refused reply after an accepted request is a failure of its own; the fallback is only
     // for drivers that refuse the extension-unit request itself.
     std::uint8_t reply[kXuRegisterLength] = {};
-    if (SendXuRequest(control, kXuControlRegister, kXuGet, node, reply, sizeof reply) == S_OK) {
-      *dest = reply[2];
-      result = 1;
-    }
-  } else if (WriteRegisterViaPropertySet(dlg, 0) == S_OK) {
-    std::uint32_t value = 0;
-    if (ReadRegisterViaPropertySet(dlg, &value) == S_OK) {
-      *dest = static_cast<std::uint8_t>(value & 0xFF);
-      result = 1;
-    }
+    if (control.Send(kXuControlRegister, kXuGet, reply, sizeof reply) != S_OK) return 0;
+    *dest = reply[2];
+    return 1;
   }
-  control->Release();
-  return result;
+  if (WriteRegisterViaPropertySet(dlg, 0) != S_OK) return 0;
+  std::uint32_t value = 0;
+  if (ReadRegisterViaPropertySet(dlg, &value) != S_OK) return 0;
+  *dest = static_cast<std::uint8_t>(value & 0xFF);
+  return 1;
 }
 
 HRESULT WriteRegisterViaPropertySet(BurnerDialogContext& dlg, std::uint32_t value) {

@@ -12,6 +12,11 @@ constexpr std::uint16_t kChipIdRegister = 0x101F;
 // dlg.m_nodeId. 0 when a device was accepted; 1 when no device enumerator or no category
 // enumerator could be had; otherwise the last status of the moniker enumeration.
 int FindVideoDevice(BurnerDialogContext& dlg);
+// One device of that enumeration: its property bag must give a "FriendlyName", its filter must
+// bind and answer a chip-ID read on the node found or on node 1 or 2. True leaves that filter and
+// node in dlg; false leaves no filter there (the one bound before is released either way once
+// the name was read).
+bool TryVideoDevice(BurnerDialogContext& dlg, IMoniker* moniker);
 // Finds the device-specific node of dlg.m_pFilter that answers the support probe; true with its
 // index in dlg.m_nodeId, false leaving m_nodeId as it was.
 bool FindExtensionUnitNode(BurnerDialogContext& dlg);

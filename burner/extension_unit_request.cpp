@@ -2,11 +2,24 @@
 
 namespace burner_detail {
 
-HRESULT SendXuRequest(IKsControl* control, ULONG controlId, ULONG flags, ULONG nodeId, void* data,
-                      ULONG dataLength) {
-  KSP_NODE property = XuProperty(controlId, flags, nodeId);
+XuRequestControl::XuRequestControl(const BurnerDialogContext& dlg) : nodeId_(static_cast<ULONG>(dlg.m_nodeId)) {
+  if (dlg.m_pFilter == nullptr) return;
+  IKsControl* control = nullptr;
+  if (dlg.m_pFilter->QueryInterface(IID_IKsControl, reinterpret_cast<void**>(&control)) == S_OK) {
+    control_ = control;
+  } else if (control != nullptr) {
+    control->Release();
+  }
+}
+
+XuRequestControl::~XuRequestControl() {
+  if (control_ != nullptr) control_->Release();
+}
+
+HRESULT XuRequestControl::Send(ULONG controlId, ULONG flags, void* data, ULONG dataLength) const {
+  KSP_NODE property = XuProperty(controlId, flags, nodeId_);
   ULONG returned = 0;
-  return control->KsProperty(&property.Property, sizeof property, data, dataLength, &returned);
+  return control_->KsProperty(&property.Property, sizeof property, data, dataLength, &returned);
 }
 
 }  // namespace burner_detail
