@@ -130,7 +130,7 @@ class SystemDeviceEnumerator final : public ICreateDevEnum, public ComObject<Sys
     if (faults.createClassEnumerator != S_OK) return faults.createClassEnumerator;
     // Only video-input devices are known here; every other category is empty.
     if (!(category == CLSID_VideoInputDeviceCategory)) return S_FALSE;
-    auto devices = RegisteredVideoInputDevices();
+    auto devices = CurrentVideoInputDevices();
     if (devices.empty()) return S_FALSE;
     *enumerator = new MonikerEnumerator(std::move(devices), faults);
     return S_OK;

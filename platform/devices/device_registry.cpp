@@ -12,6 +12,7 @@ std::vector<std::shared_ptr<VideoInputDevice>>& Devices() {
   return devices;
 }
 EnumerationFaults faults;
+VideoInputSource source;
 
 }  // namespace
 
@@ -31,11 +32,31 @@ void ClearVideoInputDevices() {
   std::lock_guard lock(registry_mutex);
   Devices().clear();
   faults = {};
+  source = nullptr;
 }
 
 std::vector<std::shared_ptr<VideoInputDevice>> RegisteredVideoInputDevices() {
   std::lock_guard lock(registry_mutex);
   return Devices();
+}
+
+void SetVideoInputSource(VideoInputSource newSource) {
+  std::lock_guard lock(registry_mutex);
+  source = std::move(newSource);
+}
+
+std::vector<std::shared_ptr<VideoInputDevice>> CurrentVideoInputDevices() {
+  VideoInputSource current;
+  std::vector<std::shared_ptr<VideoInputDevice>> devices;
+  {
+    std::lock_guard lock(registry_mutex);
+    devices = Devices();
+    current = source;
+  }
+  if (current) {
+    for (auto& device : current()) devices.push_back(std::move(device));
+  }
+  return devices;
 }
 
 void SetEnumerationFaults(const EnumerationFaults& newFaults) {

@@ -1,7 +1,10 @@
 #pragma once
 // The video-input devices the system's enumeration offers, in a fixed order. Device providers (the
-// simulated camera, or a test's own small device) register them here; the system device
-// enumerator presents each as a moniker with a property bag and a bindable capture filter.
+// simulated camera, or a test's own small device) register them here; a provider whose devices
+// come and go (the machine's real cameras) sets a source that is asked at each enumeration. The
+// system device enumerator presents each device as a moniker with a property bag and a bindable
+// capture filter.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,8 +29,16 @@ class VideoInputDevice {
 
 void RegisterVideoInputDevice(std::shared_ptr<VideoInputDevice> device);
 void UnregisterVideoInputDevice(const VideoInputDevice* device);
+// Also drops the source and the enumeration faults.
 void ClearVideoInputDevices();
 std::vector<std::shared_ptr<VideoInputDevice>> RegisteredVideoInputDevices();
+
+// The devices present right now, in the order the source gives them; called without the registry
+// held, on whichever thread enumerates.
+using VideoInputSource = std::function<std::vector<std::shared_ptr<VideoInputDevice>>()>;
+void SetVideoInputSource(VideoInputSource source);
+// What one enumeration of the category offers: the registered devices, then the source's.
+std::vector<std::shared_ptr<VideoInputDevice>> CurrentVideoInputDevices();
 
 // Failures of the enumeration itself, for tests of its callers. S_OK everywhere means healthy.
 struct EnumerationFaults {

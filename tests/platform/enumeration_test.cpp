@@ -160,6 +160,32 @@ TEST_F(EnumerationTest, DevicesComeInRegistrationOrderWithTheirFailures) {
   EXPECT_TRUE(seen[4].pathSet);
 }
 
+TEST_F(EnumerationTest, SourceIsAskedAtEachEnumerationAfterTheRegisteredDevices) {
+  platform::RegisterVideoInputDevice(std::make_shared<TestDevice>(L"registered"));
+  std::vector<std::wstring> present = {L"first", L"second"};
+  int asked = 0;
+  platform::SetVideoInputSource([&] {
+    ++asked;
+    std::vector<std::shared_ptr<platform::VideoInputDevice>> devices;
+    for (const auto& name : present) devices.push_back(std::make_shared<TestDevice>(name));
+    return devices;
+  });
+  const auto names = [&] {
+    std::vector<std::wstring> out;
+    for (const DeviceOutcome& d : Walk()) out.push_back(d.name);
+    return out;
+  };
+
+  EXPECT_EQ(names(), (std::vector<std::wstring>{L"registered", L"first", L"second"}));
+  present = {L"plugged in later"};
+  EXPECT_EQ(names(), (std::vector<std::wstring>{L"registered", L"plugged in later"}));
+  EXPECT_EQ(asked, 2);
+
+  platform::ClearVideoInputDevices();
+  EXPECT_TRUE(Walk().empty()) << "clearing drops the source too";
+  EXPECT_EQ(asked, 2);
+}
+
 TEST_F(EnumerationTest, EnumerationFaults) {
   platform::RegisterVideoInputDevice(std::make_shared<TestDevice>(L"a"));
   platform::RegisterVideoInputDevice(std::make_shared<TestDevice>(L"b"));
