@@ -1,6 +1,11 @@
 #pragma once
 // A simulated camera found by discovery, a recording dialog context and clean process state, for
 // the tests of the burn, erase and export workflows and the firmware information readers.
+//
+// The same tests run on two roads to the camera: through the simulated camera's own devices, and
+// through the real-camera provider over a fake uvcvideo whose extension unit is the simulated
+// camera's (tests/uvc/simulated_camera_behind_uvc.h). workflows_over_uvc_tests, built from these
+// files in tests/uvc/, sets g_cameraRoad before its tests run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,8 +23,12 @@
 #include "serial_flash/library_state_for_test.h"
 #include "simulated_camera/simulated_camera.h"
 #include "tests/burner/recording_context.h"
+#include "tests/uvc/simulated_camera_behind_uvc.h"
 
 namespace burner_test {
+
+enum class CameraRoad { SimulatedDevices, RealCameraProvider };
+inline CameraRoad g_cameraRoad = CameraRoad::SimulatedDevices;
 
 class WorkflowTest : public ::testing::Test {
  public:
@@ -48,8 +57,13 @@ class WorkflowTest : public ::testing::Test {
     std::string error;
     camera = simcam::SimulatedCamera::Create(config, &error);
     ASSERT_NE(camera, nullptr) << error;
-    camera->Register();
+    if (road == CameraRoad::RealCameraProvider) {
+      behindUvc = std::make_unique<uvc_test::SimulatedCameraBehindUvc>(*camera);
+    } else {
+      camera->Register();
+    }
     ASSERT_EQ(FindVideoDevice(ctx), 0);
+    if (behindUvc) behindUvc->MarkBurnerNode();
     camera->ClearTrace();
     ctx.effects.clear();
   }
@@ -111,7 +125,9 @@ class WorkflowTest : public ::testing::Test {
     };
   }
 
+  CameraRoad road = g_cameraRoad;
   std::shared_ptr<simcam::SimulatedCamera> camera;
+  std::unique_ptr<uvc_test::SimulatedCameraBehindUvc> behindUvc;  // on the provider's road
   RecordingContext ctx;
 };
 
