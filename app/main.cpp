@@ -1,20 +1,24 @@
 // The tool's executable. On Windows the application object and the class library's main are all
-// there is; here the process first registers the simulated camera described by
-// FLARNEX_SIMULATED_CAMERA (there is no real camera driver), then shows the dialogs in a GTK window
-// when a display can be opened, and hands over to the framework's main.
+// there is; here the process first chooses its cameras: the simulated camera described by
+// FLARNEX_SIMULATED_CAMERA when that is set, the machine's real cameras (uvcvideo) otherwise. Then
+// it shows the dialogs in a GTK window when a display can be opened, and hands over to the
+// framework's main.
 #include <cstdio>
 #include <string>
 
 #include "platform/dialog/app.h"
 #include "platform/gtk/gtk_view.h"
+#include "platform/uvc/real_cameras.h"
 #include "simulated_camera/simulated_camera.h"
 
 int main(int argc, char** argv) {
   std::string error;
-  // Without the variable no camera is attached, and the tool says so as it would on Windows.
-  if (!simcam::RegisterFromEnvironment(&error) && !error.empty()) {
-    std::fprintf(stderr, "FLARNEX_SIMULATED_CAMERA: %s\n", error.c_str());
-    return 2;
+  if (!simcam::RegisterFromEnvironment(&error)) {
+    if (!error.empty()) {
+      std::fprintf(stderr, "FLARNEX_SIMULATED_CAMERA: %s\n", error.c_str());
+      return 2;
+    }
+    platform::uvc::RegisterRealCameras();
   }
   if (!platform::gtk::InstallGtkView(&argc, &argv)) {
     std::fprintf(stderr, "flarnex: cannot open a display (set DISPLAY, or run scripts/run.sh)\n");
