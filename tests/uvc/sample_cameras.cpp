@@ -1,6 +1,16 @@
 #include "tests/uvc/sample_cameras.h"
 
 namespace uvc_test {
+namespace {
+
+// A foreign unit's six controls (bmControls 0x3F) of two bytes each.
+FakeUnit ForeignUnit(std::uint8_t id) {
+  FakeUnit unit{id, {}};
+  for (std::uint8_t selector = 1; selector <= 6; ++selector) unit.controls[selector] = {2, 0x03};
+  return unit;
+}
+
+}  // namespace
 
 Bytes ToolCameraDescriptors() {
   return CameraDescriptors({CameraTerminal(1), ProcessingUnit(2, 1), ExtensionUnit(kForeignUnit, kForeignUnitGuid, {0x3F}, {2}),
@@ -17,9 +27,7 @@ MachineCamera ToolCamera() {
   camera.nodes = {2, 3};
   FakeUnit tool{kToolUnit, {}};
   for (std::uint8_t selector = 1; selector <= 5; ++selector) tool.controls[selector] = {kToolControlLengths[selector - 1], 0x03};
-  FakeUnit foreign{kForeignUnit, {}};
-  for (std::uint8_t selector = 1; selector <= 6; ++selector) foreign.controls[selector] = {2, 0x03};
-  camera.units = {foreign, tool};
+  camera.units = {ForeignUnit(kForeignUnit), tool};
   return camera;
 }
 
@@ -32,9 +40,7 @@ MachineCamera ForeignWebcam() {
   camera.descriptors = CameraDescriptors({CameraTerminal(1), ProcessingUnit(2, 1),
                                           ExtensionUnit(3, kForeignUnitGuid, {0x3F}, {2}), OutputTerminal(5, 3)});
   camera.nodes = {0, 1};
-  FakeUnit foreign{3, {}};
-  for (std::uint8_t selector = 1; selector <= 6; ++selector) foreign.controls[selector] = {2, 0x03};
-  camera.units = {foreign};
+  camera.units = {ForeignUnit(3)};
   return camera;
 }
 
