@@ -1,6 +1,6 @@
 # What the project needs from Debian's packages, and a function that installs what is missing.
 project_packages=(
-  cmake make g++ pkg-config
+  cmake make g++ pkg-config linux-libc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgtk-3-dev xvfb xauth xdotool fonts-wqy-microhei
 )
