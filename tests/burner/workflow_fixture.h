@@ -58,6 +58,7 @@ class WorkflowTest : public ::testing::Test {
     camera = simcam::SimulatedCamera::Create(config, &error);
     ASSERT_NE(camera, nullptr) << error;
     if (road == CameraRoad::RealCameraProvider) {
+      ASSERT_TRUE(RoadCarries(config)) << "a device fault the real-camera provider's devices cannot have";
       behindUvc = std::make_unique<uvc_test::SimulatedCameraBehindUvc>(*camera);
     } else {
       camera->Register();
@@ -66,6 +67,16 @@ class WorkflowTest : public ::testing::Test {
     if (behindUvc) behindUvc->MarkBurnerNode();
     camera->ClearTrace();
     ctx.effects.clear();
+  }
+
+  // Whether this road can stage the camera: the real-camera provider's devices offer exactly one
+  // camera whose name, path and filter never fail.
+  bool RoadCarries(const simcam::CameraConfig& config) const {
+    if (road == CameraRoad::SimulatedDevices) return true;
+    if (config.devices.size() != 1) return false;
+    const simcam::DeviceSpec& d = config.devices[0];
+    return d.kind == simcam::DeviceKind::Camera && d.bindToStorage == S_OK && d.friendlyNameRead == S_OK &&
+           d.devicePathRead == S_OK && d.bindToObject == S_OK && d.refusedInterfaces.empty();
   }
 
   static simcam::CameraConfig Config(std::uint8_t chipId = 0x32) {
