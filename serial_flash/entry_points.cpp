@@ -1,4 +1,4 @@
-// The nine entry points: each acts on device slot 0.
+// The entry points: each acts on device slot 0.
 #include "serial_flash/device_slots.h"
 #include "serial_flash/ks_transport.h"
 #include "serial_flash/serial_flash.h"
@@ -26,6 +26,8 @@ bool SFReadReg(std::uint16_t reg, std::uint8_t* value) { return SFReadRegister(k
 void SFWaitReady() { SFWaitControllerReady(kBurnerSlot); }
 
 void SFWaitIdle() { SFWaitFlashIdle(kBurnerSlot); }
+
+bool SFReadFlashStatus(std::uint8_t* status) { return SFReadFlashStatusDevice(kBurnerSlot, status); }
 
 bool SFMemAccess(std::uint32_t type, std::uint32_t address, std::uint8_t* buffer, std::uint32_t length) {
   return SFMemoryAccess(kBurnerSlot, type, address, buffer, length);

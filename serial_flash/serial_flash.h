@@ -24,6 +24,9 @@ bool SFReadReg(std::uint16_t reg, std::uint8_t* value);
 void SFWaitReady();
 // Waits for the flash's busy bit to clear (at most 10000 polls 1 ms apart).
 void SFWaitIdle();
+// Reads the flash's status register once, with host access on. True, with *status set, only when
+// the camera answered every request of the read; *status is untouched otherwise.
+bool SFReadFlashStatus(std::uint8_t* status);
 bool SFMemAccess(std::uint32_t type, std::uint32_t address, std::uint8_t* buffer, std::uint32_t length);
 // enable 0 lifts the flash's write protection, nonzero restores it. gpioReg and cfg are in/out.
 bool SFSetWriteProtect(std::uint8_t enable, std::uint16_t* gpioReg, std::uint8_t* cfg);

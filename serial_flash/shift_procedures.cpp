@@ -3,21 +3,24 @@
 #include "serial_flash/device_slots.h"
 #include "serial_flash/shift_interface.h"
 
-void SFHostAccess(int dev, bool on) { SFWriteRegister(dev, kRegHostAccess, on ? kHostAccessOn : kHostAccessOff); }
-void SFSelectFlash(int dev) { SFWriteRegister(dev, kRegChipSelect, kChipSelected); }
-void SFReleaseFlash(int dev) { SFWriteRegister(dev, kRegChipSelect, kChipReleased); }
+bool SFHostAccess(int dev, bool on) {
+  return SFWriteRegister(dev, kRegHostAccess, on ? kHostAccessOn : kHostAccessOff);
+}
+bool SFSelectFlash(int dev) { return SFWriteRegister(dev, kRegChipSelect, kChipSelected); }
+bool SFReleaseFlash(int dev) { return SFWriteRegister(dev, kRegChipSelect, kChipReleased); }
 
-void SFShiftOut(int dev, std::uint8_t value) {
-  SFWriteRegister(dev, kRegShiftOut, value);
-  SFWriteRegister(dev, kRegShiftCommand, kShiftCommandOut);
-  SFWaitControllerReady(dev);
+bool SFShiftOut(int dev, std::uint8_t value) {
+  bool complete = SFWriteRegister(dev, kRegShiftOut, value);
+  complete = SFWriteRegister(dev, kRegShiftCommand, kShiftCommandOut) && complete;
+  return SFWaitShiftDone(dev) && complete;
 }
 
-void SFShiftIn(int dev, std::uint8_t* value) {
-  SFWriteRegister(dev, kRegShiftIn, 0);
-  SFWriteRegister(dev, kRegShiftCommand, kShiftCommandIn);
-  SFWaitControllerReady(dev);
-  SFReadRegister(dev, kRegShiftIn, value);
+SFShiftInResult SFShiftIn(int dev, std::uint8_t* value) {
+  bool shifted = SFWriteRegister(dev, kRegShiftIn, 0);
+  shifted = SFWriteRegister(dev, kRegShiftCommand, kShiftCommandIn) && shifted;
+  shifted = SFWaitShiftDone(dev) && shifted;
+  const bool read = SFReadRegister(dev, kRegShiftIn, value);
+  return {.read = read, .complete = shifted && read};
 }
 
 void SFSendFrame(int dev, std::initializer_list<std::uint8_t> bytes) {

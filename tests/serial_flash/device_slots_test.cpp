@@ -205,11 +205,17 @@ TEST_F(DeviceSlotTest, ClosedSlotSendsNothing) {
     EXPECT_EQ(gpio, 0x1234);
     EXPECT_EQ(cfg, 0x21);
     EXPECT_EQ(word, 0x4321);
+    EXPECT_FALSE(SFReadFlashStatus(&value));
+    EXPECT_EQ(value, 0x5A);
     EXPECT_EQ(g_sfIdentification.manufacturer, 0xC2) << "identification state unchanged";
+    // Every read of a closed slot fails, so each wait gives up after three failed reads: the
+    // done-flag wait after two pauses, the idle wait after three polls of two such waits each.
     platform::ResetSleepStats();
     SFWaitReady();
-    EXPECT_EQ(platform::CurrentSleepStats().calls, 1000u);
-    EXPECT_EQ(platform::CurrentSleepStats().totalMs, 1000u);
+    EXPECT_EQ(platform::CurrentSleepStats().calls, 2u);
+    platform::ResetSleepStats();
+    SFWaitIdle();
+    EXPECT_EQ(platform::CurrentSleepStats().calls, 3u * 4u + 2u);
     EXPECT_TRUE(Requests().empty());
   }
 }

@@ -1,6 +1,9 @@
 // The done-flag wait and the flash-idle wait, polls and pauses counted on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "camera_fixture.h"
 #include "platform/runtime/clock.h"
 #include "serial_flash/serial_flash.h"
@@ -41,12 +44,15 @@ std::vector<Req> StatusPoll(int status) {
   return poll;
 }
 
-// Fails the status read (the GET of register 0x1083) of the given poll, counted from 1.
-Fault StatusReadFails(unsigned poll) {
+// Fails the nth read (the GET) of the register, counted from 1.
+Fault FailNthRead(std::uint16_t reg, unsigned nth) {
   return {.kind = Fault::Kind::FailRequest,
-          .match = {.control = 1, .kind = simcam::RequestRecord::Kind::Get, .address = 0x1083},
-          .nth = poll};
+          .match = {.control = 1, .kind = simcam::RequestRecord::Kind::Get, .address = reg},
+          .nth = nth};
 }
+
+// Fails the status read (the GET of register 0x1083) of the given poll, counted from 1.
+Fault StatusReadFails(unsigned poll) { return FailNthRead(0x1083, poll); }
 
 TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
   struct Case {
@@ -56,18 +62,25 @@ TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
     unsigned busyMs;                 // an erase is left running this long
     std::vector<int> polls;          // statuses the polls read, or kFailedRead
   };
-  // A failed status read counts as busy: the polling goes on until a read answers idle.
+  // A failed status read counts as busy: the polling goes on until a read answers idle. Only
+  // three polls in a row whose status read failed end the wait, as if it had run out.
+  constexpr int F = kFailedRead;
   const Case cases[] = {
       {"idle at the first poll", 0x00, false, 0, {0x00}},
       {"write-enable latch alone is idle", 0x00, true, 0, {0x02}},
       {"busy 0x01 then idle", 0x00, false, 1, {0x01, 0x00}},
       {"busy with the lock bit twice, then the lock bit alone", 0x80, false, 2, {0x81, 0x81, 0x80}},
-      {"a failed read on an idle flash, then idle", 0x00, false, 0, {kFailedRead, 0x00}},
-      {"failed, busy, failed, then idle", 0x00, false, 3, {kFailedRead, 0x01, kFailedRead, 0x00}},
+      {"a failed read on an idle flash, then idle", 0x00, false, 0, {F, 0x00}},
+      {"failed, busy, failed, then idle", 0x00, false, 3, {F, 0x01, F, 0x00}},
+      {"two failed reads, then idle", 0x00, false, 0, {F, F, 0x00}},
+      {"a busy answer starts the count again", 0x00, false, 3, {F, F, 0x01, F, F, 0x00}},
+      {"three failed reads on an idle flash give up", 0x00, false, 0, {F, F, F}},
+      {"three failed reads after a busy answer give up", 0x00, false, 100, {0x01, F, F, F}},
   };
   const std::uint32_t eraseMs = Camera().Config().flash.eraseMs;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    SFWriteReg(0x1091, 1);  // a wait that gave up left chip select asserted
     Camera().SetStatusRegister(c.status);
     if (c.busyMs != 0) {
       SendCommand(0x06);
@@ -84,10 +97,11 @@ TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
     SFWaitIdle();
     std::vector<Req> expected;
     for (int status : c.polls) expected = Seq({expected, StatusPoll(status)});
-    expected.push_back(RegWrite(0x1091, 1));
+    const bool gaveUp = c.polls.back() == kFailedRead;
+    if (!gaveUp) expected.push_back(RegWrite(0x1091, 1));
     EXPECT_TRUE(SameRequests(expected, Requests()));
     EXPECT_EQ(platform::CurrentSleepStats().calls, c.polls.size() - 1);
-    EXPECT_FALSE(Camera().ChipSelected()) << "chip select released";
+    EXPECT_EQ(Camera().ChipSelected(), gaveUp) << "released when idle, left asserted when it gives up";
   }
 }
 
@@ -125,11 +139,78 @@ TEST_F(WaitsTest, DoneFlagAtTheFirstPollIsOneRead) {
   EXPECT_EQ(platform::CurrentSleepStats().calls, 0u);
 }
 
-// The done flag reads 1, but its reads fail: the wait counts them as not done.
-TEST_F(WaitsTest, FailingDoneReadsCountAsNotDone) {
-  Camera().AddFault({.kind = Fault::Kind::RegisterReadFails, .reg = 0x1084});
-  SFWaitReady();
-  EXPECT_EQ(platform::CurrentSleepStats().calls, 1000u);
+// A failed read of the done flag counts as "not done", as an answer does; only three of them in
+// a row end the wait, as if it had run out. The pattern lists what each read gets: F a failure,
+// 0 "not done", 1 "done". Every read but the last is followed by a 1 ms pause.
+TEST_F(WaitsTest, DoneFlagWaitGivesUpOnlyAfterThreeFailedReadsInARow) {
+  struct Case {
+    const char* pattern;
+    unsigned donePolls;  // answered reads after the shift until the flag reads 1
+  };
+  const Case cases[] = {
+      {"FFF", 1},       // a camera that no longer answers
+      {"FF1", 1},       // two failures, then done
+      {"FF0FF1", 2},    // an answer in between starts the count again
+      {"0FFF", 100},    // three failures after a "not done"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    simcam::CameraConfig config;
+    config.donePolls = c.donePolls;
+    Replace(config);
+    ASSERT_EQ(Open(), SF_OPEN_OK);
+    ASSERT_TRUE(SFWriteReg(0x1081, 1));  // a shift starts the done flag's count
+    const std::string pattern = c.pattern;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+      if (pattern[i] == 'F') Camera().AddFault(FailNthRead(0x1084, static_cast<unsigned>(i + 1)));
+    }
+    Forget();
+    platform::ResetSleepStats();
+    SFWaitReady();
+    std::vector<Req> expected;
+    for (std::size_t i = 0; i < pattern.size(); ++i) expected = Seq({expected, RegRead(0x1084)});
+    EXPECT_TRUE(SameRequests(expected, Requests()));
+    EXPECT_EQ(platform::CurrentSleepStats().calls, pattern.size() - 1);
+  }
+}
+
+TEST_F(WaitsTest, StatusReadAnswersOnlyWhenTheCameraAnsweredTheWholeFrame) {
+  struct Case {
+    const char* name;
+    std::function<void(simcam::SimulatedCamera&)> arrange;
+    bool answered;
+    std::uint8_t status;
+  };
+  const Case cases[] = {
+      {"idle", [](auto&) {}, true, 0x00},
+      {"busy, lock bit set",
+       [](auto& camera) {
+         camera.SetStatusRegister(0x80);
+         camera.AddFault({.kind = Fault::Kind::BusyStuck});
+       },
+       true, 0x81},
+      {"status read fails", [](auto& camera) { camera.AddFault(StatusReadFails(1)); }, false, 0},
+      {"shift command refused",
+       [](auto& camera) { camera.AddFault({.kind = Fault::Kind::RegisterWriteFails, .reg = 0x1081}); }, false, 0},
+      {"done flag never set", [](auto& camera) { camera.AddFault({.kind = Fault::Kind::DoneStuck}); }, false, 0},
+      {"camera gone", [](auto& camera) { camera.AddFault({.kind = Fault::Kind::Disconnect}); }, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Replace(simcam::CameraConfig{});
+    ASSERT_EQ(Open(), SF_OPEN_OK);
+    ASSERT_TRUE(SFWriteReg(0x1080, 1));
+    Camera().SetStatusRegister(0x00);
+    c.arrange(Camera());
+    Forget();
+    std::uint8_t status = 0x5A;
+    EXPECT_EQ(SFReadFlashStatus(&status), c.answered);
+    EXPECT_EQ(status, c.answered ? c.status : 0x5A);
+    EXPECT_FALSE(Camera().ChipSelected());
+    if (c.answered) {
+      EXPECT_TRUE(SameRequests(Seq({StatusPoll(c.status), One(RegWrite(0x1091, 1))}), Requests()));
+    }
+  }
 }
 
 }  // namespace
