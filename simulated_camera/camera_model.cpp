@@ -121,8 +121,7 @@ bool CameraModel::Initialise(std::string* error) {
   contents.resize(std::min<std::size_t>(contents.size(), store_.Size()));
   store_.Write(0, contents);
   if (config_.startProtected) flash_.SetStatus(config_.flash.protectBits | config_.flash.lockBit);
-  // In mode 2 the firmware keeps the status register clear itself.
-  if (mode_ == 2) flash_.SetStatus(0);
+  // A flash file brings the contents and status bits the chip kept through power-off.
   if (!config_.flashFile.empty()) {
     bool loaded = false;
     std::string why;
@@ -131,6 +130,8 @@ bool CameraModel::Initialise(std::string* error) {
       return false;
     }
   }
+  // In mode 2 the firmware keeps the status register clear itself, from power-on.
+  if (mode_ == 2) flash_.SetStatus(0);
   return true;
 }
 
@@ -146,6 +147,7 @@ HRESULT CameraModel::KsProperty(int device, int node, const KSPROPERTY* property
 
   std::lock_guard lock(mutex_);
   ++requestCount_;
+  StartDueFaults();
   Request request{.device = device,
                   .via = RequestRecord::Via::ExtensionUnit,
                   .kind = RequestRecord::Kind::Get,
@@ -224,7 +226,7 @@ HRESULT CameraModel::Control1(const Request& request) {
     switch (p[3]) {
       case kDirectionWrite:
         for (const ActiveFault& f : faults_) {
-          if (f.fault.kind == Fault::Kind::RegisterWriteFails && f.fault.reg == address) return f.fault.status;
+          if (f.live && f.fault.kind == Fault::Kind::RegisterWriteFails && f.fault.reg == address) return f.fault.status;
         }
         WriteRegister(address, p[2]);
         return S_OK;
@@ -236,7 +238,7 @@ HRESULT CameraModel::Control1(const Request& request) {
     }
   }
   for (const ActiveFault& f : faults_) {
-    if (f.fault.kind == Fault::Kind::RegisterReadFails && f.fault.reg == latchedRegister_) return f.fault.status;
+    if (f.live && f.fault.kind == Fault::Kind::RegisterReadFails && f.fault.reg == latchedRegister_) return f.fault.status;
   }
   p[0] = static_cast<std::uint8_t>(latchedRegister_);
   p[1] = static_cast<std::uint8_t>(latchedRegister_ >> 8);
@@ -317,6 +319,7 @@ HRESULT CameraModel::FallbackCall(int device, bool set, REFGUID propertySet, DWO
 
   std::lock_guard lock(mutex_);
   ++requestCount_;
+  StartDueFaults();
   Request request{.device = device,
                   .via = isA ? RequestRecord::Via::FallbackA : RequestRecord::Via::FallbackB,
                   .kind = set ? RequestRecord::Kind::Set : RequestRecord::Kind::Get,
@@ -347,7 +350,9 @@ HRESULT CameraModel::FallbackCall(int device, bool set, REFGUID propertySet, DWO
     } else if (!set && operation == kFallbackReadRegister) {
       result = S_OK;
       for (const ActiveFault& f : faults_) {
-        if (f.fault.kind == Fault::Kind::RegisterReadFails && f.fault.reg == fallbackRegister_) result = f.fault.status;
+        if (f.live && f.fault.kind == Fault::Kind::RegisterReadFails && f.fault.reg == fallbackRegister_) {
+          result = f.fault.status;
+        }
       }
       if (result == S_OK) {
         SetWord(p, kFallbackValue, ReadRegister(fallbackRegister_));
@@ -404,7 +409,7 @@ std::optional<HRESULT> CameraModel::InjectedFailure(const Request& request) {
   std::optional<HRESULT> failure;
   for (ActiveFault& active : faults_) {
     const Fault& f = active.fault;
-    if (f.kind != Fault::Kind::FailRequest) continue;
+    if (!active.live || f.kind != Fault::Kind::FailRequest) continue;
     const RequestMatch& m = f.match;
     if (m.control && *m.control != request.control) continue;
     if (m.kind && *m.kind != request.kind) continue;
@@ -419,11 +424,21 @@ std::optional<HRESULT> CameraModel::InjectedFailure(const Request& request) {
 
 bool CameraModel::Disconnected() const {
   for (const ActiveFault& active : faults_) {
-    if (active.fault.kind == Fault::Kind::Disconnect && requestCount_ - active.addedAt > active.fault.afterRequests) {
-      return true;
-    }
+    if (active.live && active.fault.kind == Fault::Kind::Disconnect) return true;
   }
   return false;
+}
+
+void CameraModel::StartDueFaults() {
+  // The request being served is not counted: a fault that waits for N requests lets N through.
+  bool started = false;
+  for (ActiveFault& active : faults_) {
+    if (!active.live && requestCount_ - 1 - active.addedAt >= active.fault.afterRequests) {
+      active.live = true;
+      started = true;
+    }
+  }
+  if (started) RebuildFlashFaults();
 }
 
 void CameraModel::Record(const Request& request, HRESULT result) {
@@ -619,7 +634,7 @@ void CameraModel::SetTracing(bool on) {
 
 void CameraModel::AddFault(const Fault& fault) {
   std::lock_guard lock(mutex_);
-  faults_.push_back({.fault = fault, .matched = 0, .addedAt = requestCount_});
+  faults_.push_back({.fault = fault, .matched = 0, .addedAt = requestCount_, .live = fault.afterRequests == 0});
   RebuildFlashFaults();
 }
 
@@ -633,6 +648,7 @@ void CameraModel::RebuildFlashFaults() {
   flashFaults_ = FlashFaults{};
   doneStuck_ = false;
   for (const ActiveFault& active : faults_) {
+    if (!active.live) continue;
     const Fault& f = active.fault;
     const FlashFaults::Range range{.address = f.address, .length = f.length, .bits = f.bits};
     switch (f.kind) {

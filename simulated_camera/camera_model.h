@@ -55,8 +55,9 @@ class CameraModel {
  private:
   struct ActiveFault {
     Fault fault;
-    std::uint64_t matched = 0;        // FailRequest: matching requests seen
-    std::uint64_t addedAt = 0;        // Disconnect: request count when added
+    std::uint64_t matched = 0;        // FailRequest: matching requests seen while live
+    std::uint64_t addedAt = 0;        // request count when added
+    bool live = false;                // its afterRequests have passed
   };
   struct Request {
     int device;
@@ -76,6 +77,7 @@ class CameraModel {
   HRESULT Control5(const Request& request);
   std::optional<HRESULT> InjectedFailure(const Request& request);
   bool Disconnected() const;
+  void StartDueFaults();
   void Record(const Request& request, HRESULT result);
   std::uint16_t AnswerNode() const;
 

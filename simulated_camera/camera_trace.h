@@ -41,8 +41,8 @@ struct RequestMatch {
 
 struct Fault {
   enum class Kind {
-    FailRequest,        // the nth matching request (1-based, counted from AddFault) and `repeat` more fail
-    Disconnect,         // after `afterRequests` more requests everything fails (device not connected)
+    FailRequest,        // the nth matching request (1-based, counted from its start) and `repeat` more fail
+    Disconnect,         // every request fails (device not connected)
     BusyStuck,          // the flash reports busy forever
     DoneStuck,          // the shift interface's done flag (0x1084) reads 0 forever
     EraseIgnored,       // chip erase is accepted (busy time included) but changes nothing
@@ -57,7 +57,7 @@ struct Fault {
   unsigned nth = 1;
   unsigned repeat = 0;                 // further matching requests that fail after the nth; ~0u = all
   HRESULT status = HRESULT_FROM_WIN32_GEN_FAILURE;
-  unsigned afterRequests = 0;
+  unsigned afterRequests = 0;          // every kind: the fault starts after this many more requests
   std::uint32_t address = 0;           // flash address (bank bit 16 included)
   std::uint32_t length = 1;
   std::uint8_t bits = 0x01;

@@ -5,12 +5,48 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace simcam {
+namespace {
+
+// The state file holds one line, "status=0x8C": the status register's stored bits in hex.
+constexpr char kStateSuffix[] = ".state";
+constexpr char kStatusFormat[] = "status=0x%02X\n";
+constexpr std::size_t kStateLineSize = 12;  // bytes, "status=0x8C\n"
+
+std::string StatusLine(std::uint8_t bits) {
+  char line[kStateLineSize + 1];
+  std::snprintf(line, sizeof line, kStatusFormat, bits);
+  return line;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseStatusLine(std::string_view text, std::uint8_t* bits) {
+  constexpr std::string_view kPrefix = "status=0x";
+  if (text.size() != kStateLineSize || !text.starts_with(kPrefix) || text.back() != '\n') return false;
+  const int high = HexDigit(text[kPrefix.size()]);
+  const int low = HexDigit(text[kPrefix.size() + 1]);
+  if (high < 0 || low < 0) return false;
+  *bits = static_cast<std::uint8_t>(high * 16 + low);
+  return true;
+}
+
+}  // namespace
+
+std::string FlashStateFileName(const std::string& flashFile) { return flashFile + kStateSuffix; }
 
 FlashStore::~FlashStore() {
   if (fd_ >= 0) ::close(fd_);
+  if (stateFd_ >= 0) ::close(stateFd_);
 }
 
 bool FlashStore::AttachFile(const std::string& path, bool* loaded, std::string* error) {
@@ -45,8 +81,49 @@ bool FlashStore::AttachFile(const std::string& path, bool* loaded, std::string* 
     }
     *loaded = true;
   }
+  if (!AttachStateFile(FlashStateFileName(path), error)) {
+    ::close(fd);
+    return false;
+  }
   fd_ = fd;
   return true;
+}
+
+bool FlashStore::AttachStateFile(const std::string& path, std::string* error) {
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT, 0644);
+  if (fd < 0) {
+    *error = "flash_file: cannot open " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  char text[kStateLineSize + 2] = {};
+  const ssize_t got = ::pread(fd, text, sizeof text - 1, 0);
+  if (got < 0) {
+    *error = "flash_file: cannot read " + path + ": " + std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  if (got != 0 && !ParseStatusLine(std::string_view(text, static_cast<std::size_t>(got)), &statusBits_)) {
+    *error = "flash_file: " + path + " does not hold one line \"status=0xNN\"";
+    ::close(fd);
+    return false;
+  }
+  stateFd_ = fd;
+  if (got == 0) PersistStatus();
+  return true;
+}
+
+void FlashStore::SetStatusBits(std::uint8_t bits) {
+  if (bits == statusBits_) return;
+  statusBits_ = bits;
+  PersistStatus();
+}
+
+void FlashStore::PersistStatus() {
+  if (stateFd_ < 0) return;
+  // The line always has the same length, so it simply overwrites the last one. A failed write
+  // leaves the file behind the model, as for the array.
+  const std::string line = StatusLine(statusBits_);
+  [[maybe_unused]] ssize_t written = ::pwrite(stateFd_, line.data(), line.size(), 0);
 }
 
 void FlashStore::Write(std::uint32_t offset, std::span<const std::uint8_t> data) {

@@ -187,11 +187,11 @@ void SpiFlash::Release() {
       case Command::WriteStatus: {
         if (data_.empty()) break;
         const bool enabled = profile_.needsEwsr ? wasArmed : (writeEnable_ || !profile_.needsWriteEnable);
-        const bool locked = (status_ & profile_.lockBit) != 0 && writeProtectAsserted_();
+        const bool locked = (store_.StatusBits() & profile_.lockBit) != 0 && writeProtectAsserted_();
         writeEnable_ = false;
         if (!enabled || locked) break;
         const std::uint8_t writable = profile_.protectBits | profile_.lockBit;
-        status_ = static_cast<std::uint8_t>((status_ & ~writable) | (data_[0] & writable));
+        store_.SetStatusBits(static_cast<std::uint8_t>((store_.StatusBits() & ~writable) | (data_[0] & writable)));
         frame_.executed = true;
         break;
       }
@@ -199,7 +199,7 @@ void SpiFlash::Release() {
         if (!bare) break;
         const bool enabled = writeEnable_ || !profile_.needsWriteEnable;
         writeEnable_ = false;
-        if (!enabled || (status_ & profile_.protectBits) != 0) break;
+        if (!enabled || (store_.StatusBits() & profile_.protectBits) != 0) break;
         frame_.executed = true;
         StartBusy(profile_.eraseMs);
         if (faults_.eraseIgnored) break;
@@ -252,7 +252,7 @@ void SpiFlash::RecordFrame() {
 bool SpiFlash::Protected(std::uint32_t address) const {
   if (profile_.protectBits == 0) return false;
   const unsigned shift = static_cast<unsigned>(std::countr_zero(profile_.protectBits));
-  const unsigned level = (status_ & profile_.protectBits) >> shift;
+  const unsigned level = (store_.StatusBits() & profile_.protectBits) >> shift;
   const unsigned top = profile_.protectBits >> shift;
   if (level == 0) return false;
   if (level >= top) return true;
@@ -272,10 +272,10 @@ std::uint64_t SpiFlash::BusyRemainingMs() const {
 }
 
 std::uint8_t SpiFlash::Status() const {
-  return static_cast<std::uint8_t>((status_ & kStoredBits) | (writeEnable_ ? kWriteEnableBit : 0) |
+  return static_cast<std::uint8_t>((store_.StatusBits() & kStoredBits) | (writeEnable_ ? kWriteEnableBit : 0) |
                                    (Busy() ? kBusyBit : 0));
 }
 
-void SpiFlash::SetStatus(std::uint8_t value) { status_ = value & kStoredBits; }
+void SpiFlash::SetStatus(std::uint8_t value) { store_.SetStatusBits(value & kStoredBits); }
 
 }  // namespace simcam

@@ -2,8 +2,9 @@
 // The serial flash chip behind the controller: a state machine fed one byte per clocked byte,
 // framed by chip select. Programming only clears bits, erase sets 0xFF and both need the
 // write-enable latch; block-protect bits refuse them; the status-register write honours the lock
-// bit and the write-protect pin; busy time runs on the platform clock. Not thread-safe: the
-// camera model calls it under its own lock.
+// bit and the write-protect pin; busy time runs on the platform clock. The array and the status
+// register's bits 2 to 7 are non-volatile and live in the store; the busy bit and the
+// write-enable latch are not. Not thread-safe: the camera model calls it under its own lock.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -67,7 +68,6 @@ class SpiFlash {
   std::function<bool()> writeProtectAsserted_;
   std::vector<SpiFrame>* trace_ = nullptr;
 
-  std::uint8_t status_ = 0;  // bits 2 to 7; busy and latch are kept apart
   bool writeEnable_ = false;
   bool statusWriteArmed_ = false;  // the last frame was 0x50
   platform::Milliseconds busyUntil_ = 0;

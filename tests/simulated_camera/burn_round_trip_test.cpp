@@ -4,10 +4,14 @@
 // file carries the contents across camera restarts.
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
 
 #include "camera_fixture.h"
+#include "simulated_camera/flash_store.h"
 
 namespace simcam::testing {
 namespace {
@@ -193,6 +197,77 @@ TEST_F(BurnRoundTripTest, AFlashFilePersistsAcrossRestartsWritingOnlyWhatChanged
   std::string error;
   EXPECT_EQ(SimulatedCamera::Create(small, &error), nullptr);
   EXPECT_NE(error.find("flash_file"), std::string::npos) << error;
+  std::filesystem::remove_all(dir);
+}
+
+// The status register's stored bits go with the flash file, as a real chip keeps them through
+// power-off: what the last run left decides, not the configuration of the next one.
+TEST_F(BurnRoundTripTest, StatusBitsPersistAcrossRestartsWithTheFlashFile) {
+  struct Case {
+    const char* name;
+    bool firstProtected;                        // `protected` of the first run
+    std::function<void(CameraHost&)> change;   // what the first run does
+    bool dropStateFile;                         // the state file is gone before the restart
+    bool nextProtected;                         // `protected` of the restarted camera
+    std::uint8_t nextMode;
+    std::uint8_t expected;                      // status register after the restart
+  };
+  // The pin to its free level (wp_pin 2, active low), then write enable and a status write.
+  const auto writeStatus = [](std::uint8_t value) {
+    return [value](CameraHost& host) {
+      host.WriteReg(0x1007, 0x04);
+      host.WriteReg(0x1006, 0x04);
+      host.HostAccess(true);
+      host.Frame({0x06});
+      host.Frame({0x01, value});
+      host.WaitIdle();
+      host.HostAccess(false);
+    };
+  };
+  const Case cases[] = {
+      {"left protected stays protected", true, [](CameraHost&) {}, false, false, 1, 0x8C},
+      {"cleared by a status write stays clear", true, writeStatus(0x00), false, true, 1, 0x00},
+      {"set by a status write stays set", false, writeStatus(0x8C), false, false, 1, 0x8C},
+      {"the firmware of mode 2 clears it at start", true, [](CameraHost&) {}, false, true, 2, 0x00},
+      {"without a state file the configuration decides", false, [](CameraHost&) {}, true, true, 1, 0x8C},
+  };
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("simcam-status-" + std::to_string(::getpid()));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "cam.bin").string();
+    CameraConfig config;
+    config.flashFile = file;
+    config.startProtected = c.firstProtected;
+    {
+      auto camera = Start(config);
+      CameraHost host;
+      c.change(host);
+      platform::ClearVideoInputDevices();
+    }
+    if (c.dropStateFile) std::filesystem::remove(FlashStateFileName(file));
+    config.startProtected = c.nextProtected;
+    config.mode = c.nextMode;
+    auto camera = Start(config);
+    EXPECT_EQ(camera->StatusRegister(), c.expected);
+    std::ifstream state(FlashStateFileName(file));
+    std::string line;
+    std::getline(state, line);
+    char text[16];
+    std::snprintf(text, sizeof text, "status=0x%02X", c.expected);
+    EXPECT_EQ(line, text);
+    platform::ClearVideoInputDevices();
+  }
+
+  // A state file that does not hold one such line keeps the camera from starting.
+  std::ofstream(FlashStateFileName((dir / "cam.bin").string()), std::ios::trunc) << "protected\n";
+  CameraConfig config;
+  config.flashFile = (dir / "cam.bin").string();
+  std::string error;
+  EXPECT_EQ(SimulatedCamera::Create(config, &error), nullptr);
+  EXPECT_NE(error.find("cam.bin.state"), std::string::npos) << error;
   std::filesystem::remove_all(dir);
 }
 

@@ -1,5 +1,7 @@
 // The controller behind the extension unit: register access, the done flag, the control-3 flash
 // paths, controls 4 and 5, and the injected faults.
+#include <functional>
+
 #include "camera_fixture.h"
 
 namespace simcam::testing {
@@ -197,6 +199,55 @@ TEST_F(ControllerTest, InjectedRequestFaultsHitExactlyTheirRequests) {
   EXPECT_TRUE(host.ReadReg(0x1000, &value));
   EXPECT_FALSE(host.WriteReg(0x1000, 2));
   EXPECT_EQ(camera->Requests().back().result, HRESULT_FROM_WIN32_DEVICE_NOT_CONNECTED);
+}
+
+// Any fault can wait for a number of requests: those pass untouched, and the fault holds from the
+// next one on. Each probe's first request is the one the fault meets first.
+TEST_F(ControllerTest, EveryFaultKindCanStartAfterSomeRequests) {
+  struct Case {
+    const char* name;
+    Fault fault;
+    std::function<bool(CameraHost&)> shows;  // the probe: true when the fault shows
+  };
+  const auto writeFails = [](CameraHost& host) { return !host.WriteReg(0x1000, 1); };
+  const Case cases[] = {
+      {"camera gone", {.kind = Fault::Kind::Disconnect}, writeFails},
+      {"every request refused", {.kind = Fault::Kind::FailRequest, .repeat = ~0u}, writeFails},
+      {"register write refused", {.kind = Fault::Kind::RegisterWriteFails, .reg = 0x1000}, writeFails},
+      {"register read refused", {.kind = Fault::Kind::RegisterReadFails, .reg = 0x101F},
+       [](CameraHost& host) {
+         std::uint8_t value = 0;
+         return !host.ReadReg(0x101F, &value);
+       }},
+      {"done flag stuck", {.kind = Fault::Kind::DoneStuck}, [](CameraHost& host) { return host.Reg(0x1084) == 0; }},
+      {"flash stuck busy", {.kind = Fault::Kind::BusyStuck},
+       [](CameraHost& host) {
+         host.HostAccess(true);
+         const bool busy = (host.Frame({0x05}, 1)[0] & 0x01) != 0;
+         host.HostAccess(false);
+         return busy;
+       }},
+  };
+  constexpr unsigned kPassing = 2;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::ClearVideoInputDevices();
+    CameraConfig config;
+    config.startProtected = false;
+    auto camera = Start(config);
+    CameraHost host;
+
+    Fault late = c.fault;
+    late.afterRequests = 100;
+    camera->AddFault(late);
+    EXPECT_FALSE(c.shows(host)) << "the fault started early";
+    camera->ClearFaults();
+
+    late.afterRequests = kPassing;
+    camera->AddFault(late);
+    for (unsigned i = 0; i < kPassing; ++i) EXPECT_TRUE(host.WriteReg(0x1001, 1)) << "request " << i + 1;
+    EXPECT_TRUE(c.shows(host));
+  }
 }
 
 TEST_F(ControllerTest, FlashFaultsCorruptOnlyTheirAddresses) {
