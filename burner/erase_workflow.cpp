@@ -4,6 +4,7 @@
 
 #include "burner/chip_erase.h"
 #include "burner/control_ids.h"
+#include "burner/flash_status.h"
 #include "burner/image_format.h"
 #include "burner/workflow_support.h"
 #include "burner/write_protect_control.h"
@@ -40,8 +41,13 @@ int EraseFlash(BurnerDialogContext& ctx) {
     ctx.ShowMessage(kDisableFailed);
     return 0;
   }
-  // The erase reports nothing; the check below judges it.
+  // The erase reports nothing; the checks below judge it. A chip still busy reads 0xFF
+  // everywhere, so the blocks are read only once the flash has been seen idle.
   EraseFlashChip(kBlankMaskRomKey, ctx);
+  if (!FlashSeenIdle()) {
+    ctx.ShowMessage(kEraseCheckFailed);
+    return 0;
+  }
 
   const bool erased = EveryBlockErased(ctx);
   g_bankFlag = 0;

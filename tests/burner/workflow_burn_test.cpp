@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "burner/burn_workflow.h"
+#include "tests/burner/stage_faults.h"
 #include "tests/burner/workflow_fixture.h"
 
 namespace burner_test {
@@ -309,6 +310,92 @@ TEST_F(BurnTest, CameraGoneDuringVerifyFailsEvenWhereTheImageIsErased) {
   EXPECT_EQ(ctx.Messages(), std::vector<std::wstring>{L"Check Data Failed!"});
   EXPECT_EQ(g_bankFlag, 0);
 }
+
+// The burn against a camera that stops answering, a flash that stays busy and a refused request,
+// each from the first request of one stage on. Every burn ends well within the clock bound with
+// its failure messages, and a burn that reports success left the image in the flash.
+const Stage kBurnStages[] = {
+    {"disable", [](const simcam::RequestRecord&) { return true; }},
+    kDisableEnd,
+    {"detection", Writes(0x1082, 0x9F)},
+    {"erase", Writes(0x1082, 0x60)},  // the default camera's flash takes the 0x60 sequence
+    {"erase wait", Writes(0x1082, 0x05)},
+    {"erase check", &WorkflowTest::IsFlashRead},
+    {"programming", &WorkflowTest::IsFlashWrite},
+    {"verify", &WorkflowTest::IsFlashRead},
+    {"enable", [](const simcam::RequestRecord& r) { return r.control != 3; }},
+};
+
+class BurnFaultTableTest : public WorkflowTest, public ::testing::WithParamInterface<StageFault> {
+ protected:
+  // Where each stage starts in a clean burn.
+  std::vector<std::size_t> CleanStageStarts() {
+    static const std::vector<std::size_t> starts = [this] {
+      StartCamera(Config());
+      std::vector<std::uint8_t> image = NewImage(Config());
+      Load(image);
+      EXPECT_EQ(BurnRom(ctx), 1);
+      std::vector<std::size_t> found = FindStageStarts(camera->Requests(), kBurnStages);
+      TearDown();
+      SetUp();
+      return found;
+    }();
+    return starts;
+  }
+};
+
+TEST_P(BurnFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) {
+  const StageFault& row = GetParam();
+  for (const simcam::Fault& fault : FaultsAt(row, kBurnStages, CleanStageStarts())) {
+    SCOPED_TRACE(static_cast<int>(fault.kind));
+    TearDown();
+    SetUp();
+    StartCamera(Config());
+    std::vector<std::uint8_t> image = NewImage(Config());
+    Load(image);
+    camera->AddFault(fault);
+    const platform::Milliseconds begin = platform::NowMs();
+    EXPECT_EQ(BurnRom(ctx), row.result);
+    EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
+    EXPECT_EQ(ctx.Messages(), row.messages);
+    EXPECT_EQ(g_bankFlag, 0);
+    if (row.result == 1) {
+      std::fill(image.end() - 8, image.end(), 0xFF);  // never programmed
+      EXPECT_EQ(camera->Flash(), image);
+    }
+  }
+}
+
+const std::wstring kDisableFailed = L"Disable Flash Write Protect Failed!";
+const std::wstring kSfTypeWriteFailed = L"Write SFType Data To Mask Rom Failed!";
+const std::wstring kCheckDataFailed = L"Check Data Failed!";
+const std::wstring kFlashTooSmall = L"The Flash size is less than 128K, please confirm!";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BurnFaultTableTest,
+    ::testing::Values(
+        StageFault{"GoneAtDisable", "disable", StopsAnswering(), {L"Camera init failed!", kDisableFailed}, 0},
+        StageFault{"GoneAtDetection", "detection", StopsAnswering(), {kSfTypeWriteFailed, kCheckDataFailed}, 0},
+        StageFault{"GoneAtErase", "erase", StopsAnswering(), {kCheckDataFailed}, 0},
+        StageFault{"GoneAtEraseWait", "erase wait", StopsAnswering(), {kCheckDataFailed}, 0},
+        StageFault{"GoneAtEraseCheck", "erase check", StopsAnswering(), {kCheckDataFailed}, 0},
+        StageFault{"GoneAtProgramming", "programming", StopsAnswering(), {kCheckDataFailed}, 0},
+        // A failed read of the first block is a difference there.
+        StageFault{"GoneAtVerify", "verify", StopsAnswering(), {kFlashTooSmall}, 0},
+        // The image is in the flash and verified: the burn stands.
+        StageFault{"GoneAtEnable", "enable", StopsAnswering(),
+                   {L"GetChipIDValue Failed!", L"Enable Flash Write Protect Failed!"}, 1},
+        // A busy chip takes no command and reads 0xFF: the verify finds the first block unwritten.
+        StageFault{"BusyFromDisable", "disable", StaysBusy(), {kFlashTooSmall}, 0},
+        StageFault{"BusyFromEraseWait", "erase wait", StaysBusy(), {kFlashTooSmall}, 0},
+        StageFault{"BusyFromProgramming", "programming", StaysBusy(), {kFlashTooSmall}, 0},
+        // A single failure is no vanished camera: the wait polls on, the detection still finds
+        // the part.
+        StageFault{"OneStatusReadRefusedInEraseWait", "erase wait", RefusesOnce(StatusByteRead()), {}, 1},
+        StageFault{"OneRequestRefusedInDetection", "detection", RefusesOnce({}), {}, 1},
+        StageFault{"OneWriteRefused", "programming", RefusesOnce({}), {kCheckDataFailed}, 0},
+        StageFault{"OneVerifyReadRefused", "verify", RefusesOnce({}), {kFlashTooSmall}, 0}),
+    StageFaultName);
 
 }  // namespace
 }  // namespace burner_test

@@ -1,13 +1,18 @@
 // The erase on the simulated camera: its display, the check of every block and its failures.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "burner/burn_workflow.h"
 #include "burner/erase_workflow.h"
+#include "tests/burner/stage_faults.h"
 #include "tests/burner/workflow_fixture.h"
 
 namespace burner_test {
@@ -38,6 +43,36 @@ TEST_F(EraseTest, ErasesAndChecksEveryBlockLeavingProtectionLifted) {
   EXPECT_FALSE(camera->WriteProtectAsserted());
   EXPECT_TRUE(ctx.Messages().empty());
   EXPECT_EQ(g_bankFlag, 0);
+}
+
+// The chip keeps its status register through a restart, as a real one does through power-off:
+// after an erase it stays unprotected, so a burn after a restart of the camera goes through,
+// though the erased configuration byte no longer names the write-protect pin.
+TEST_F(EraseTest, ErasedChipTakesABurnAfterTheCameraRestarts) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "flarnex-restart-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  const std::filesystem::path dir = pattern;
+  simcam::CameraConfig config = Config();
+  config.flashFile = (dir / "cam.bin").string();
+
+  StartCamera(config);
+  ASSERT_NE(camera->StatusRegister() & 0x8C, 0) << "the sample firmware's chip starts protected";
+  ASSERT_EQ(EraseFlash(ctx), 1);
+  TearDown();
+  SetUp();
+  StartCamera(config);
+  EXPECT_EQ(camera->StatusRegister() & 0x8C, 0);
+
+  simcam::FirmwareStrings strings;
+  strings.first = "AFTER00001";
+  std::vector<std::uint8_t> image =
+      simcam::MakeSampleFirmware(config.chipId, simcam::WriteProtectConfigByteFor(config.wpPin, config.wpActiveLow), strings);
+  Load(image);
+  EXPECT_EQ(BurnRom(ctx), 1);
+  EXPECT_TRUE(ctx.Messages().empty());
+  std::fill(image.end() - 8, image.end(), 0xFF);
+  EXPECT_EQ(camera->Flash(), image);
+  std::filesystem::remove_all(dir);
 }
 
 struct EraseFailure {
@@ -107,6 +142,89 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      {L"Check Flash Erase Failed!"}}),
     [](const ::testing::TestParamInfo<EraseFailure>& info) { return std::string(info.param.name); });
+
+// The erase against a camera that stops answering, a flash that stays busy and a refused request,
+// each from the first request of one stage on. The flash starts with zero bytes (the
+// configuration byte kept), so that what an erase misses shows; an erase that reports success
+// left every byte 0xFF.
+const Stage kEraseStages[] = {
+    {"disable", [](const simcam::RequestRecord&) { return true; }},
+    kDisableEnd,
+    {"detection", Writes(0x1082, 0x9F)},
+    {"erase", Writes(0x1082, 0x60)},  // the default camera's flash takes the 0x60 sequence
+    {"erase wait", Writes(0x1082, 0x05)},
+    {"status read", Writes(0x1080, 0x01)},  // host access on again after the erase
+    {"erase check", &WorkflowTest::IsFlashRead},
+};
+
+simcam::CameraConfig ZeroFlashConfig() {
+  simcam::CameraConfig config;
+  std::vector<std::uint8_t> bytes(0x20000, 0x00);
+  const std::uint32_t cfg = simcam::WriteProtectConfigAddress(config.chipId);
+  bytes[cfg] = simcam::WriteProtectConfigByteFor(config.wpPin, config.wpActiveLow);
+  config.contents = simcam::FlashContents::Bytes;
+  config.flashBytes = bytes;
+  return config;
+}
+
+class EraseFaultTableTest : public WorkflowTest, public ::testing::WithParamInterface<StageFault> {
+ protected:
+  // Where each stage starts in a clean erase.
+  std::vector<std::size_t> CleanStageStarts() {
+    static const std::vector<std::size_t> starts = [this] {
+      StartCamera(ZeroFlashConfig());
+      EXPECT_EQ(EraseFlash(ctx), 1);
+      std::vector<std::size_t> found = FindStageStarts(camera->Requests(), kEraseStages);
+      TearDown();
+      SetUp();
+      return found;
+    }();
+    return starts;
+  }
+};
+
+TEST_P(EraseFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) {
+  const StageFault& row = GetParam();
+  for (const simcam::Fault& fault : FaultsAt(row, kEraseStages, CleanStageStarts())) {
+    SCOPED_TRACE(static_cast<int>(fault.kind));
+    TearDown();
+    SetUp();
+    StartCamera(ZeroFlashConfig());
+    camera->AddFault(fault);
+    const platform::Milliseconds begin = platform::NowMs();
+    EXPECT_EQ(EraseFlash(ctx), row.result);
+    EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
+    EXPECT_EQ(ctx.Messages(), row.messages);
+    EXPECT_EQ(g_bankFlag, 0);
+    if (row.result == 1) {
+      EXPECT_EQ(camera->Flash(), std::vector<std::uint8_t>(0x20000, 0xFF));
+    }
+  }
+}
+
+const std::wstring kEraseCheckFailed = L"Check Flash Erase Failed!";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EraseFaultTableTest,
+    ::testing::Values(
+        StageFault{"GoneAtDisable", "disable", StopsAnswering(),
+                   {L"Camera init failed!", L"Disable Flash Write Protect Failed!"}, 0},
+        StageFault{"GoneAtDetection", "detection", StopsAnswering(),
+                   {L"Write SFType Data To Mask Rom Failed!", kEraseCheckFailed}, 0},
+        StageFault{"GoneAtErase", "erase", StopsAnswering(), {kEraseCheckFailed}, 0},
+        StageFault{"GoneAtEraseWait", "erase wait", StopsAnswering(), {kEraseCheckFailed}, 0},
+        StageFault{"GoneAtStatusRead", "status read", StopsAnswering(), {kEraseCheckFailed}, 0},
+        StageFault{"GoneAtEraseCheck", "erase check", StopsAnswering(), {kEraseCheckFailed}, 0},
+        StageFault{"BusyFromDisable", "disable", StaysBusy(), {kEraseCheckFailed}, 0},
+        // The chip takes no erase while busy and reads 0xFF everywhere: only the status tells.
+        StageFault{"BusyFromErase", "erase", StaysBusy(), {kEraseCheckFailed}, 0},
+        StageFault{"BusyFromEraseWait", "erase wait", StaysBusy(), {kEraseCheckFailed}, 0},
+        StageFault{"OneStatusReadRefusedInEraseWait", "erase wait", RefusesOnce(StatusByteRead()), {}, 1},
+        // Not seen idle is not idle.
+        StageFault{"StatusReadAfterTheEraseRefused", "status read", RefusesOnce(StatusByteRead()),
+                   {kEraseCheckFailed}, 0},
+        StageFault{"OneCheckReadRefused", "erase check", RefusesOnce({}), {kEraseCheckFailed}, 0}),
+    StageFaultName);
 
 }  // namespace
 }  // namespace burner_test

@@ -13,6 +13,7 @@
 #include "burner/export_workflow.h"
 #include "burner/firmware_information.h"
 #include "serial_flash/serial_flash.h"
+#include "tests/burner/stage_faults.h"
 #include "tests/burner/workflow_fixture.h"
 
 namespace burner_test {
@@ -143,9 +144,9 @@ TEST_F(ExportTest, TargetThatCannotBeWrittenGivesZero) {
 }
 
 // Discovery finds the camera, but the library's open does not succeed: F/W Version says so in its
-// box and reads nothing; the name builder gives no name and shows nothing, so the export goes on
-// under the default name.
-TEST_F(ExportTest, FailedLibraryOpenShowsCameraInitFailedAndExportsUnderTheDefaultName) {
+// box and reads nothing; the name builder gives no name and shows nothing. Without the library the
+// flash cannot be seen idle, so the export reads nothing and fails.
+TEST_F(ExportTest, FailedLibraryOpenShowsCameraInitFailedAndFailsTheExport) {
   struct Case {
     const char* name;
     std::function<void(simcam::CameraConfig&)> configure;
@@ -183,9 +184,11 @@ TEST_F(ExportTest, FailedLibraryOpenShowsCameraInitFailedAndExportsUnderTheDefau
     EXPECT_TRUE(ctx.effects.empty());
     EXPECT_EQ(Count([](const simcam::RequestRecord& r) { return r.control == 3; }), 0u) << "no field is read";
 
-    EXPECT_EQ(ExportRomToDirectory(ctx, dir), 1);
-    EXPECT_EQ(Entries(dir), std::vector<std::string>{"TamelAllRomFile.src"});
-    EXPECT_EQ(EffectsWithoutWorkPositions()[1], ItemText(IDC_EXPORT_NAME, L"TamelAllRomFile.src"));
+    camera->ClearTrace();
+    EXPECT_EQ(ExportRomToDirectory(ctx, dir), 0);
+    EXPECT_TRUE(Entries(dir).empty());
+    EXPECT_TRUE(ctx.effects.empty());
+    EXPECT_EQ(Count(IsFlashRead), 0u);
   }
 }
 
@@ -218,6 +221,70 @@ TEST_F(ExportTest, HostileFirmwareBytesGiveTheDefaultName) {
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"TamelAllRomFile.src"});
   EXPECT_EQ(EffectsWithoutWorkPositions()[1], ItemText(IDC_EXPORT_NAME, L"TamelAllRomFile.src"));
 }
+
+// The export against a camera that stops answering, a flash that stays busy and a refused
+// request, each from the first request of one stage on. An export that fails leaves the earlier
+// file of that name as it was and nothing else; one that succeeds wrote what the flash holds.
+const Stage kExportStages[] = {
+    {"idle check", [](const simcam::RequestRecord&) { return true; }},
+    {"idle check end", Writes(0x1080, 0x00)},
+    {"name", [](const simcam::RequestRecord& r) { return r.control == 4; }},  // the library's open probes
+    {"reads", &WorkflowTest::IsFlashRead},
+};
+
+class ExportFaultTableTest : public ExportTest, public ::testing::WithParamInterface<StageFault> {
+ protected:
+  // Where each stage starts in a clean export.
+  std::vector<std::size_t> CleanStageStarts() {
+    static const std::vector<std::size_t> starts = [this] {
+      StartCamera(Config(0x32));
+      EXPECT_EQ(ExportRomToDirectory(ctx, dir), 1);
+      std::vector<std::size_t> found = FindStageStarts(camera->Requests(), kExportStages);
+      TearDown();
+      SetUp();
+      return found;
+    }();
+    return starts;
+  }
+};
+
+TEST_P(ExportFaultTableTest, EndsInTimeAndWritesOnlyWhatTheFlashHolds) {
+  const StageFault& row = GetParam();
+  for (const simcam::Fault& fault : FaultsAt(row, kExportStages, CleanStageStarts())) {
+    SCOPED_TRACE(static_cast<int>(fault.kind));
+    TearDown();
+    SetUp();
+    StartCamera(Config(0x32));
+    PutFirmwareText(*camera, 0x0FD0, 0x0153, kWorkedExample);
+    const fs::path target = dir / kWorkedExampleName;
+    const std::vector<std::uint8_t> earlier(0x20000, 0x3C);
+    WriteFile(target, earlier);
+    camera->AddFault(fault);
+    const platform::Milliseconds begin = platform::NowMs();
+    EXPECT_EQ(ExportRomToDirectory(ctx, dir), row.result);
+    EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
+    EXPECT_EQ(ctx.Messages(), row.messages);
+    EXPECT_EQ(g_bankFlag, 0);
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{kWorkedExampleName});
+    std::vector<std::uint8_t> expected = earlier;
+    if (row.result == 1) {
+      expected = camera->Flash();
+      std::fill(expected.end() - 8, expected.end(), 0xFF);  // never read
+    }
+    EXPECT_EQ(ReadFile(target), expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ExportFaultTableTest,
+    ::testing::Values(StageFault{"GoneAtIdleCheck", "idle check", StopsAnswering(), {}, 0},
+                      StageFault{"GoneAtName", "name", StopsAnswering(), {}, 0},
+                      StageFault{"GoneAtReads", "reads", StopsAnswering(), {}, 0},
+                      // A busy chip reads 0xFF: the export does not read it at all.
+                      StageFault{"BusyFromIdleCheck", "idle check", StaysBusy(), {}, 0},
+                      StageFault{"OneStatusReadRefusedInIdleWait", "idle check", RefusesOnce(StatusByteRead()), {}, 1},
+                      StageFault{"OneReadRefused", "reads", RefusesOnce({}), {}, 0}),
+    StageFaultName);
 
 TEST(ExportName, ComposesFromTheFourFields) {
   struct Case {
