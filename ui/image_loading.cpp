@@ -20,6 +20,8 @@ constexpr const wchar_t* kImageFileInitialName = L"*.SRC";
 constexpr DWORD kImageFileDialogFlags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_LONGNAMES;  // 0x201004
 
 // Read in binary mode, sharing nothing: a file that another program holds open is not loaded.
+// CFile opens regular files only and never waits: a FIFO, a device or a socket gets "Can't Open
+// File!" at once instead of holding the user-interface thread.
 constexpr UINT kImageOpenFlags = CFile::modeRead | CFile::typeBinary;
 
 // A dropped name is taken into a buffer of this many characters, terminator included.

@@ -12,7 +12,7 @@
 #include <set>
 #include <vector>
 
-#include "platform/text/code_page.h"
+#include "platform/text/file_names.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ BOOL CFile::Open(LPCTSTR path, UINT flags, CFileException* error) {
     return FALSE;
   };
   if (fd_ >= 0 || path == nullptr || *path == L'\0') return fail(CFileException::badPath, EINVAL);
-  std::string native = platform::Utf8FromWide(path);
+  const std::string native = platform::FileNameFromWide(path);
   OpenHandle wanted{AccessOf(flags), ShareOf(flags)};
 
   // The check against other handles and the open happen under one lock so that two opens of the
@@ -131,12 +131,14 @@ BOOL CFile::Open(LPCTSTR path, UINT flags, CFileException* error) {
   struct stat before {};
   if (::stat(native.c_str(), &before) == 0) {
     if (S_ISDIR(before.st_mode)) return fail(CFileException::accessDenied, EISDIR);
+    if (!S_ISREG(before.st_mode)) return fail(CFileException::accessDenied, EINVAL);
     auto range = open_files.equal_range({before.st_dev, before.st_ino});
     for (auto it = range.first; it != range.second; ++it) {
       if (!Compatible(it->second.second, wanted)) return fail(CFileException::sharingViolation, EBUSY);
     }
   }
-  int os_flags = O_CLOEXEC;
+  // Non-blocking, so that a FIFO or device put there since the check cannot hold the open.
+  int os_flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   switch (flags & 0x3) {
     case modeWrite: os_flags |= O_WRONLY; break;
     case modeReadWrite: os_flags |= O_RDWR; break;
@@ -163,7 +165,11 @@ BOOL CFile::Open(LPCTSTR path, UINT flags, CFileException* error) {
     }
   }
   struct stat opened {};
-  ::fstat(fd, &opened);
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    ::close(fd);
+    return fail(CFileException::accessDenied, EINVAL);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   fd_ = fd;
   flags_ = flags;
   path_ = path;

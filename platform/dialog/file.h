@@ -76,8 +76,9 @@ class CFile : public CObject {
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
-  // Opens or creates the file; on failure fills error (when given) and returns FALSE. Folders
-  // cannot be opened.
+  // Opens or creates the file; on failure fills error (when given) and returns FALSE. Only
+  // regular files open: folders, FIFOs, sockets and devices are refused, and the open never waits
+  // for another process. The path's wide text stands for the file name's bytes (file_names.h).
   virtual BOOL Open(LPCTSTR path, UINT flags, CFileException* error = nullptr);
   virtual void Close();
   virtual ULONGLONG GetLength() const;                 // throws CFileException*

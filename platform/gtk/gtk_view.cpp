@@ -26,6 +26,7 @@
 #include "platform/gtk/view_trace.h"
 #include "platform/gtk/window_text.h"
 #include "platform/text/code_page.h"
+#include "platform/text/file_names.h"
 
 namespace platform::gtk {
 namespace {
@@ -556,7 +557,8 @@ class GtkView final : public platform::dialog::View {
     if (bytes == nullptr || length <= 0) return;
     const std::string_view text(reinterpret_cast<const char*>(bytes), static_cast<size_t>(length));
     std::vector<std::wstring> paths;
-    for (const auto& path : PathsFromUriList(text)) paths.push_back(platform::WideFromUtf8(path));
+    // A file URI carries the name's bytes, percent-encoded, whatever their encoding.
+    for (const auto& path : PathsFromUriList(text)) paths.push_back(platform::WideFromFileName(path));
     if (paths.empty()) return;
     platform::dialog::DropFiles(dialog->hwnd, std::move(paths));
   }

@@ -3,6 +3,7 @@
 #include "platform/dialog/messages.h"
 #include "platform/gtk/file_filters.h"
 #include "platform/text/code_page.h"
+#include "platform/text/file_names.h"
 
 namespace platform::gtk {
 namespace {
@@ -37,9 +38,10 @@ void OnResponse(GtkDialog*, gint response, gpointer data) {
   platform::dialog::Pump::Wake();
 }
 
-std::wstring CurrentFolderPath() {
+// The current folder's name as the system holds it (bytes, not necessarily UTF-8).
+std::string CurrentFolder() {
   gchar* folder = g_get_current_dir();
-  std::wstring path = platform::WideFromUtf8(folder);
+  std::string path = folder;
   g_free(folder);
   return path;
 }
@@ -136,7 +138,7 @@ std::optional<std::wstring> RunGtkFileDialog(const platform::dialog::FileDialogR
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_local_only(chooser, TRUE);
   gtk_file_chooser_set_do_overwrite_confirmation(chooser, (request.flags & OFN_OVERWRITEPROMPT) != 0);
-  gtk_file_chooser_set_current_folder(chooser, platform::Utf8FromWide(CurrentFolderPath()).c_str());
+  gtk_file_chooser_set_current_folder(chooser, CurrentFolder().c_str());
 
   bool first = true;
   for (const auto& entry : request.filters) {
@@ -154,10 +156,9 @@ std::optional<std::wstring> RunGtkFileDialog(const platform::dialog::FileDialogR
   if (!request.open) {
     gtk_file_chooser_set_current_name(chooser, initial.c_str());
   } else if (!initial.empty() && !HasWildcard(request.initial_file_name)) {
-    gchar* absolute = g_path_is_absolute(initial.c_str())
-                          ? g_strdup(initial.c_str())
-                          : g_build_filename(platform::Utf8FromWide(CurrentFolderPath()).c_str(),
-                                             initial.c_str(), nullptr);
+    const std::string name = platform::FileNameFromWide(request.initial_file_name);
+    gchar* absolute = g_path_is_absolute(name.c_str()) ? g_strdup(name.c_str())
+                                                       : g_build_filename(CurrentFolder().c_str(), name.c_str(), nullptr);
     gtk_file_chooser_set_filename(chooser, absolute);
     g_free(absolute);
   }
@@ -178,8 +179,9 @@ std::optional<std::wstring> RunGtkFileDialog(const platform::dialog::FileDialogR
 
   std::optional<std::wstring> chosen;
   if (state.response == GTK_RESPONSE_ACCEPT) {
+    // The chooser gives the name's bytes as the system holds them.
     if (gchar* path = gtk_file_chooser_get_filename(chooser)) {
-      chosen = platform::WideFromUtf8(path);
+      chosen = platform::WideFromFileName(path);
       g_free(path);
     }
   }

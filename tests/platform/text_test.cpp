@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/text/code_page.h"
+#include "platform/text/file_names.h"
 
 namespace {
 
@@ -23,6 +24,41 @@ TEST(CodePage, Utf8RoundTripAndBadInput) {
   EXPECT_EQ(platform::WideFromUtf8(platform::Utf8FromWide(text)), text);
   EXPECT_EQ(platform::WideFromUtf8("a\xE7\x83"), L"a\uFFFD\uFFFD") << "a cut sequence";
   EXPECT_EQ(platform::WideFromUtf8("\xFF"), L"\uFFFD");
+}
+
+// Whatever bytes a file name holds come back unchanged from its wide form; valid UTF-8 reads as
+// its characters, every byte of no valid sequence as one lone surrogate.
+TEST(FileNames, AnyBytesRoundTripAndValidUtf8ReadsAsText) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::wstring wide;
+  };
+  const Case cases[] = {
+      {"Latin-1 name", "caf\xE9.bin", L"caf\xDCE9.bin"},
+      {"UTF-8 name", "caf\xC3\xA9 \xE7\x83\xA7.bin", L"caf\u00E9 \u70E7.bin"},
+      {"four-byte character", "\xF0\x9F\x93\xB7", L"\U0001F4F7"},
+      {"cut sequence", "a\xE7\x83", L"a\xDCE7\xDC83"},
+      {"overlong slash", "\xC0\xAF", L"\xDCC0\xDCAF"},
+      {"encoded surrogate", "\xED\xB2\x80", L"\xDCED\xDCB2\xDC80"},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", L"\xDCF4\xDC90\xDC80\xDC80"},
+      {"stray continuation", "\x80x", L"\xDC80x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(platform::WideFromFileName(c.bytes), c.wide);
+    EXPECT_EQ(platform::FileNameFromWide(c.wide), c.bytes);
+  }
+  // Every one- and two-byte name.
+  for (int first = 1; first < 256; ++first) {
+    for (int second = 0; second < 256; ++second) {
+      std::string bytes(1, static_cast<char>(first));
+      if (second != 0) bytes += static_cast<char>(second);
+      ASSERT_EQ(platform::FileNameFromWide(platform::WideFromFileName(bytes)), bytes) << first << " " << second;
+    }
+  }
+  // Wide text that no name decodes to still gives some name.
+  EXPECT_EQ(platform::FileNameFromWide(L"a\xD800" L"b"), "a\xEF\xBF\xBD" "b");
 }
 
 TEST(WideCharToMultiByte, CountsTheTerminatorAndReportsATooSmallBuffer) {
