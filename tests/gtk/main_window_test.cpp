@@ -14,6 +14,7 @@
 #include "platform/gtk/window_text.h"
 #include "platform/runtime/clock.h"
 #include "platform/text/code_page.h"
+#include "platform/text/file_names.h"
 #include "resources/resource.h"
 #include "simulated_camera/sample_firmware.h"
 #include "tests/gtk/window_harness.h"
@@ -264,6 +265,59 @@ TEST_F(MainWindowTest, FilesDroppedThroughXdndLoadTheFirstAndReturnToTheBurnTab)
       EXPECT_EQ(LabelText(platform::gtk::testing::WidgetOf(d.Control(IDC_IMAGE_PATH))), good);
     });
   });
+}
+
+// A file name that is not valid UTF-8 (Latin-1 "café.bin") reaches open() as its bytes, from the
+// chooser and from a drop, in both languages; the path box shows the stray byte as U+FFFD.
+TEST_F(MainWindowTest, NameThatIsNotUtf8LoadsThroughTheChooserAndADropInBothLanguages) {
+  for (WORD language : {platform::dialog::kLangEnglishUS, platform::dialog::kLangChineseSimplified}) {
+    SCOPED_TRACE(language);
+    platform::dialog::ResourceModule::Get().ForceLanguage(language);
+    const std::wstring ready = platform::dialog::ResourceModule::Get().FindString(IDS_READY, language);
+    CameraScope camera(kCamera);
+    TempFolder folder;
+    const std::vector<std::uint8_t> chosen_image = SampleImage("CAM0000011");
+    const std::vector<std::uint8_t> dropped_image = SampleImage("CAM0000012");
+    const std::string chosen = folder.WriteFile("caf\xE9.bin", chosen_image);
+    const std::string dropped = folder.WriteFile("\xE9t\xE9.src", dropped_image);
+    RunMainDialog([&](Driver& d) {
+      const auto image = [] { return std::vector<std::uint8_t>(g_imageBuffer, g_imageBuffer + kImageSize); };
+
+      ASSERT_TRUE(d.ClickControl(IDC_BROWSE));
+      GtkWidget* chooser = d.WaitForModalBox(kWindowTimeout);
+      ASSERT_NE(chooser, nullptr) << "no file dialog";
+      // The name cannot be typed as UTF-8 text: it is selected in the list, as a click would.
+      d.OnUi([&] { gtk_file_chooser_select_filename(GTK_FILE_CHOOSER(chooser), chosen.c_str()); });
+      ASSERT_TRUE(Driver::WaitFor(
+          [&] {
+            bool selected = false;
+            d.OnUi([&] {
+              gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+              selected = name != nullptr && chosen == name;
+              g_free(name);
+            });
+            return selected;
+          },
+          kWindowTimeout));
+      d.OnUi([&] { gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT); });
+      ASSERT_TRUE(d.WaitForText(IDC_STATUS, ready, kWindowTimeout)) << platform::Utf8FromWide(d.Text(IDC_STATUS));
+      EXPECT_EQ(image(), chosen_image);
+      EXPECT_EQ(d.Text(IDC_IMAGE_PATH), platform::WideFromFileName(chosen));
+      d.OnUi([&] {
+        EXPECT_EQ(LabelText(platform::gtk::testing::WidgetOf(d.Control(IDC_IMAGE_PATH))),
+                  folder.Path("caf\xEF\xBF\xBD.bin"));
+      });
+
+      std::string error;
+      const Point centre = d.ControlCentre(IDC_TAB);
+      ASSERT_TRUE(d.x().DropUris(d.DialogXWindow(), centre.x, centre.y,
+                                 {platform::gtk::xdrive::FileUriFromPath(dropped)}, kWindowTimeout, &error))
+          << error;
+      ASSERT_TRUE(d.WaitForText(IDC_IMAGE_PATH, platform::WideFromFileName(dropped), kWindowTimeout));
+      EXPECT_EQ(d.WaitForModalBox(0ms), nullptr) << "the drop was refused";
+      EXPECT_TRUE(Driver::WaitFor([&] { return image() == dropped_image; }, kWindowTimeout));
+    });
+  }
 }
 
 TEST_F(MainWindowTest, MessageBoxAskedForOnAWorkerIsAnsweredAndTheWorkerGoesOn) {
