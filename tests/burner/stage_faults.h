@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <span>
 #include <string>
+#include <typeindex>
 #include <vector>
 
+#include "burner/burner_globals.h"
 #include "platform/runtime/clock.h"
 #include "simulated_camera/simulated_camera.h"
 
@@ -49,23 +52,30 @@ inline std::size_t StageIndex(std::span<const Stage> stages, const std::string& 
   return 0;
 }
 
-// A control-1 register write of this value.
-inline bool WritesRegister(const simcam::RequestRecord& r, std::uint16_t reg, std::uint8_t value) {
+// A control-1 write of the register, of any value or of this one.
+inline bool WritesRegister(const simcam::RequestRecord& r, std::uint16_t reg) {
   return r.control == 1 && r.kind == simcam::RequestRecord::Kind::Set && r.payload.size() == 4 &&
-         r.payload[3] == 0x00 && (r.payload[0] | r.payload[1] << 8) == reg && r.payload[2] == value;
-}
-inline auto Writes(std::uint16_t reg, std::uint8_t value) {
-  return [=](const simcam::RequestRecord& r) { return WritesRegister(r, reg, value); };
+         r.payload[3] == 0x00 && (r.payload[0] | r.payload[1] << 8) == reg;
 }
 inline auto WritesAnything(std::uint16_t reg) {
-  return [=](const simcam::RequestRecord& r) {
-    return r.control == 1 && r.kind == simcam::RequestRecord::Kind::Set && r.payload.size() == 4 &&
-           r.payload[3] == 0x00 && (r.payload[0] | r.payload[1] << 8) == reg;
+  return [=](const simcam::RequestRecord& r) { return WritesRegister(r, reg); };
+}
+inline auto Writes(std::uint16_t reg, std::uint8_t value) {
+  return [=](const simcam::RequestRecord& r) { return WritesRegister(r, reg) && r.payload[2] == value; };
+}
+
+// The stages that the burn and the erase begin with: the write-protect disable, then the chip
+// erase. The disable ends with the controller bits of 0x17C2; the library's own identification
+// within it sends the same commands as the burner's detection after it.
+inline std::vector<Stage> DisableAndEraseStages() {
+  return {
+      {"disable", [](const simcam::RequestRecord&) { return true; }},
+      {"disable end", WritesAnything(0x17C2)},
+      {"detection", Writes(0x1082, 0x9F)},
+      {"erase", Writes(0x1082, 0x60)},  // the default camera's flash takes the 0x60 sequence
+      {"erase wait", Writes(0x1082, 0x05)},
   };
 }
-// The write-protect disable ends with the controller bits of 0x17C2; the library's own
-// identification before it sends the same commands as the burner's detection after it.
-inline const Stage kDisableEnd = {"disable end", WritesAnything(0x17C2)};
 
 // The two ways a camera stops answering: it vanishes, or it refuses every request from then on.
 // Each alone must give a row's outcome.
@@ -96,14 +106,48 @@ struct StageFault {
 inline void PrintTo(const StageFault& row, std::ostream* os) { *os << row.name; }
 inline std::string StageFaultName(const ::testing::TestParamInfo<StageFault>& info) { return info.param.name; }
 
-// Each fault of the row, moved to the stage's first request.
-inline std::vector<simcam::Fault> FaultsAt(const StageFault& row, std::span<const Stage> stages,
-                                           const std::vector<std::size_t>& starts) {
-  std::vector<simcam::Fault> placed = row.faults;
-  for (simcam::Fault& fault : placed) {
-    fault.afterRequests = static_cast<unsigned>(starts[StageIndex(stages, row.stage)]);
+// Runs a workflow's fault table: each fault of a row on a fresh camera, from the first request of
+// the row's stage on. The workflow must end within the clock bound with the row's result and
+// messages; CheckLeft looks at what it left. A clean run, once per workflow, finds the stages.
+template <class Base>
+class StageFaultTest : public Base, public ::testing::WithParamInterface<StageFault> {
+ protected:
+  virtual std::span<const Stage> Stages() const = 0;
+  // Registers a fresh camera and prepares whatever the run needs.
+  virtual void Arrange() = 0;
+  virtual int Run() = 0;
+  virtual void CheckLeft(int result) = 0;
+
+  void RunRow() {
+    const StageFault& row = this->GetParam();
+    const std::size_t start = CleanStageStarts()[StageIndex(Stages(), row.stage)];
+    for (simcam::Fault fault : row.faults) {
+      SCOPED_TRACE("fault kind " + std::to_string(static_cast<int>(fault.kind)));
+      fault.afterRequests = static_cast<unsigned>(start);
+      this->TearDown();
+      this->SetUp();
+      Arrange();
+      this->camera->AddFault(fault);
+      const platform::Milliseconds begin = platform::NowMs();
+      EXPECT_EQ(Run(), row.result);
+      EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
+      EXPECT_EQ(this->ctx.Messages(), row.messages);
+      EXPECT_EQ(g_bankFlag, 0);
+      CheckLeft(row.result);
+    }
   }
-  return placed;
-}
+
+ private:
+  const std::vector<std::size_t>& CleanStageStarts() {
+    static std::map<std::type_index, std::vector<std::size_t>> found;
+    std::vector<std::size_t>& starts = found[typeid(*this)];
+    if (starts.empty()) {
+      Arrange();
+      EXPECT_EQ(Run(), 1) << "the clean run";
+      starts = FindStageStarts(this->camera->Requests(), Stages());
+    }
+    return starts;
+  }
+};
 
 }  // namespace burner_test

@@ -314,57 +314,41 @@ TEST_F(BurnTest, CameraGoneDuringVerifyFailsEvenWhereTheImageIsErased) {
 // The burn against a camera that stops answering, a flash that stays busy and a refused request,
 // each from the first request of one stage on. Every burn ends well within the clock bound with
 // its failure messages, and a burn that reports success left the image in the flash.
-const Stage kBurnStages[] = {
-    {"disable", [](const simcam::RequestRecord&) { return true; }},
-    kDisableEnd,
-    {"detection", Writes(0x1082, 0x9F)},
-    {"erase", Writes(0x1082, 0x60)},  // the default camera's flash takes the 0x60 sequence
-    {"erase wait", Writes(0x1082, 0x05)},
-    {"erase check", &WorkflowTest::IsFlashRead},
-    {"programming", &WorkflowTest::IsFlashWrite},
-    {"verify", &WorkflowTest::IsFlashRead},
-    {"enable", [](const simcam::RequestRecord& r) { return r.control != 3; }},
-};
-
-class BurnFaultTableTest : public WorkflowTest, public ::testing::WithParamInterface<StageFault> {
- protected:
-  // Where each stage starts in a clean burn.
-  std::vector<std::size_t> CleanStageStarts() {
-    static const std::vector<std::size_t> starts = [this] {
-      StartCamera(Config());
-      std::vector<std::uint8_t> image = NewImage(Config());
-      Load(image);
-      EXPECT_EQ(BurnRom(ctx), 1);
-      std::vector<std::size_t> found = FindStageStarts(camera->Requests(), kBurnStages);
-      TearDown();
-      SetUp();
-      return found;
-    }();
-    return starts;
-  }
-};
-
-TEST_P(BurnFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) {
-  const StageFault& row = GetParam();
-  for (const simcam::Fault& fault : FaultsAt(row, kBurnStages, CleanStageStarts())) {
-    SCOPED_TRACE(static_cast<int>(fault.kind));
-    TearDown();
-    SetUp();
-    StartCamera(Config());
-    std::vector<std::uint8_t> image = NewImage(Config());
-    Load(image);
-    camera->AddFault(fault);
-    const platform::Milliseconds begin = platform::NowMs();
-    EXPECT_EQ(BurnRom(ctx), row.result);
-    EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
-    EXPECT_EQ(ctx.Messages(), row.messages);
-    EXPECT_EQ(g_bankFlag, 0);
-    if (row.result == 1) {
-      std::fill(image.end() - 8, image.end(), 0xFF);  // never programmed
-      EXPECT_EQ(camera->Flash(), image);
-    }
-  }
+std::vector<Stage> BurnStages() {
+  std::vector<Stage> stages = DisableAndEraseStages();
+  stages.insert(stages.end(), {
+      {"erase check", &WorkflowTest::IsFlashRead},
+      {"programming", &WorkflowTest::IsFlashWrite},
+      {"verify", &WorkflowTest::IsFlashRead},
+      {"enable", [](const simcam::RequestRecord& r) { return r.control != 3; }},
+  });
+  return stages;
 }
+
+class BurnFaultTableTest : public StageFaultTest<WorkflowTest> {
+ protected:
+  std::span<const Stage> Stages() const override {
+    static const std::vector<Stage> stages = BurnStages();
+    return stages;
+  }
+  void Arrange() override {
+    StartCamera(Config());
+    image_ = NewImage(Config());
+    Load(image_);
+  }
+  int Run() override { return BurnRom(ctx); }
+  void CheckLeft(int result) override {
+    if (result != 1) return;
+    std::vector<std::uint8_t> expected = image_;
+    std::fill(expected.end() - 8, expected.end(), 0xFF);  // never programmed
+    EXPECT_EQ(camera->Flash(), expected);
+  }
+
+ private:
+  std::vector<std::uint8_t> image_;
+};
+
+TEST_P(BurnFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) { RunRow(); }
 
 const std::wstring kDisableFailed = L"Disable Flash Write Protect Failed!";
 const std::wstring kSfTypeWriteFailed = L"Write SFType Data To Mask Rom Failed!";

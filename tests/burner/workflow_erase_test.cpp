@@ -147,15 +147,14 @@ INSTANTIATE_TEST_SUITE_P(
 // each from the first request of one stage on. The flash starts with zero bytes (the
 // configuration byte kept), so that what an erase misses shows; an erase that reports success
 // left every byte 0xFF.
-const Stage kEraseStages[] = {
-    {"disable", [](const simcam::RequestRecord&) { return true; }},
-    kDisableEnd,
-    {"detection", Writes(0x1082, 0x9F)},
-    {"erase", Writes(0x1082, 0x60)},  // the default camera's flash takes the 0x60 sequence
-    {"erase wait", Writes(0x1082, 0x05)},
-    {"status read", Writes(0x1080, 0x01)},  // host access on again after the erase
-    {"erase check", &WorkflowTest::IsFlashRead},
-};
+std::vector<Stage> EraseStages() {
+  std::vector<Stage> stages = DisableAndEraseStages();
+  stages.insert(stages.end(), {
+      {"status read", Writes(0x1080, 0x01)},  // host access on again after the erase
+      {"erase check", &WorkflowTest::IsFlashRead},
+  });
+  return stages;
+}
 
 simcam::CameraConfig ZeroFlashConfig() {
   simcam::CameraConfig config;
@@ -167,40 +166,22 @@ simcam::CameraConfig ZeroFlashConfig() {
   return config;
 }
 
-class EraseFaultTableTest : public WorkflowTest, public ::testing::WithParamInterface<StageFault> {
+class EraseFaultTableTest : public StageFaultTest<WorkflowTest> {
  protected:
-  // Where each stage starts in a clean erase.
-  std::vector<std::size_t> CleanStageStarts() {
-    static const std::vector<std::size_t> starts = [this] {
-      StartCamera(ZeroFlashConfig());
-      EXPECT_EQ(EraseFlash(ctx), 1);
-      std::vector<std::size_t> found = FindStageStarts(camera->Requests(), kEraseStages);
-      TearDown();
-      SetUp();
-      return found;
-    }();
-    return starts;
+  std::span<const Stage> Stages() const override {
+    static const std::vector<Stage> stages = EraseStages();
+    return stages;
   }
-};
-
-TEST_P(EraseFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) {
-  const StageFault& row = GetParam();
-  for (const simcam::Fault& fault : FaultsAt(row, kEraseStages, CleanStageStarts())) {
-    SCOPED_TRACE(static_cast<int>(fault.kind));
-    TearDown();
-    SetUp();
-    StartCamera(ZeroFlashConfig());
-    camera->AddFault(fault);
-    const platform::Milliseconds begin = platform::NowMs();
-    EXPECT_EQ(EraseFlash(ctx), row.result);
-    EXPECT_LT(platform::NowMs() - begin, kWorkflowTimeBound);
-    EXPECT_EQ(ctx.Messages(), row.messages);
-    EXPECT_EQ(g_bankFlag, 0);
-    if (row.result == 1) {
+  void Arrange() override { StartCamera(ZeroFlashConfig()); }
+  int Run() override { return EraseFlash(ctx); }
+  void CheckLeft(int result) override {
+    if (result == 1) {
       EXPECT_EQ(camera->Flash(), std::vector<std::uint8_t>(0x20000, 0xFF));
     }
   }
-}
+};
+
+TEST_P(EraseFaultTableTest, EndsInTimeWithItsMessagesAndNeverFalselySucceeds) { RunRow(); }
 
 const std::wstring kEraseCheckFailed = L"Check Flash Erase Failed!";
 
