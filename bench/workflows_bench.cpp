@@ -89,6 +89,7 @@ int main() {
   platform::UseVirtualClock();  // the flash's erase busy time is not the software's
   simcam::CameraConfig config;
   config.latencyUs = 0;
+  config.trace = true;  // the request counts come from the trace
   std::string error;
   auto camera = simcam::SimulatedCamera::Create(config, &error);
   if (!camera) {

@@ -86,7 +86,9 @@ struct CameraConfig {
 
   // Time and observability.
   unsigned latencyUs = 0;                      // real-clock delay per request (benchmarks, demo)
-  bool trace = true;                           // record requests and serial-flash frames
+  // Record requests and serial-flash frames. Off unless asked for: a burn makes hundreds of
+  // thousands of requests, and a long-running tool would keep every one.
+  bool trace = false;
 
   CameraConfig();
 };

@@ -116,6 +116,7 @@ class CameraTest : public ::testing::Test {
     auto camera = simcam::SimulatedCamera::Create(config, &error);
     EXPECT_TRUE(camera) << error;
     if (camera) {
+      camera->SetTracing(true);  // the tests read the requests
       camera->Register();
       cameras_.push_back(camera);
     }

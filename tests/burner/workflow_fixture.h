@@ -57,6 +57,7 @@ class WorkflowTest : public ::testing::Test {
     std::string error;
     camera = simcam::SimulatedCamera::Create(config, &error);
     ASSERT_NE(camera, nullptr) << error;
+    camera->SetTracing(true);  // the tests count requests
     if (road == CameraRoad::RealCameraProvider) {
       ASSERT_TRUE(RoadCarries(config)) << "a device fault the real-camera provider's devices cannot have";
       behindUvc = std::make_unique<uvc_test::SimulatedCameraBehindUvc>(*camera);

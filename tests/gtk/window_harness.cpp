@@ -148,7 +148,6 @@ CameraScope::CameraScope(const char* config) {
   auto parsed = simcam::ParseCameraConfig(config, &error);
   EXPECT_TRUE(parsed.has_value()) << error;
   if (!parsed) parsed = simcam::CameraConfig{};
-  parsed->trace = false;  // a burn makes hundreds of thousands of requests
   camera_ = simcam::SimulatedCamera::Create(*parsed, &error);
   EXPECT_NE(camera_, nullptr) << error;
   camera_->Register();

@@ -87,6 +87,7 @@ simcam::SimulatedCamera& CameraTest::Camera() {
       ADD_FAILURE() << "camera not created: " << error;
       camera_ = simcam::SimulatedCamera::Create(simcam::CameraConfig{});
     }
+    camera_->SetTracing(true);  // the tests compare the requests and frames
     camera_->Register();
   }
   return *camera_;

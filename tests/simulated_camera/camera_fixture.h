@@ -29,7 +29,10 @@ class CameraTest : public ::testing::Test {
     std::string error;
     auto camera = SimulatedCamera::Create(config, &error);
     EXPECT_NE(camera, nullptr) << error;
-    if (camera) camera->Register();
+    if (camera) {
+      camera->SetTracing(true);  // the tests read the requests and frames
+      camera->Register();
+    }
     return camera;
   }
   static std::uint32_t AnswerNode(const CameraConfig& config) {
