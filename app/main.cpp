@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   std::string error;
   if (!simcam::RegisterFromEnvironment(&error)) {
     if (!error.empty()) {
-      std::fprintf(stderr, "FLARNEX_SIMULATED_CAMERA: %s\n", error.c_str());
+      std::fprintf(stderr, "%s\n", error.c_str());  // the error names the variable
       return 2;
     }
     platform::uvc::RegisterRealCameras();

@@ -9,6 +9,7 @@ namespace simcam {
 namespace {
 
 constexpr std::string_view kDefaultFlash = "MX25L1005";
+constexpr std::string_view kDefaultNodes = "vp+vp+dev";  // as CameraConfig::nodeTypes starts
 // The addresses the library's open probes with control 4, in order.
 constexpr std::array<std::uint16_t, 5> kProbeAddresses = {0x9FF8, 0xD2B2, 0xDFF8, 0xBFF8, 0xC7F8};
 constexpr std::size_t kLongDevicePath = 300;  // characters: more than the 256-byte buffer holds
@@ -245,36 +246,57 @@ const std::vector<std::pair<std::string_view, Setter>>& Setters() {
 CameraConfig::CameraConfig() : flash(*FindFlashProfile(kDefaultFlash)) {}
 
 std::optional<CameraConfig> ParseCameraConfig(std::string_view text, std::string* error) {
+  auto fail = [error](std::string why) {
+    if (error != nullptr) *error = std::move(why);
+    return std::nullopt;
+  };
   CameraConfig config;
-  // erase_ms and program_ms refine the chosen part, so the part is applied first.
-  std::vector<std::string_view> items;
+  // Each key once: a second value would silently win over the first.
+  std::vector<std::pair<std::string_view, std::string_view>> items;  // key, whole item
   for (std::string_view raw : Split(text, ',')) {
     std::string_view item = Trim(raw);
-    if (!item.empty()) items.push_back(item);
+    if (item.empty()) continue;
+    std::string_view key = Trim(item.substr(0, item.find('=')));
+    auto same = std::find_if(items.begin(), items.end(), [&](const auto& i) { return i.first == key; });
+    if (same != items.end()) {
+      return fail("configuration key '" + std::string(key) + "' given twice ('" + std::string(same->second) +
+                  "' and '" + std::string(item) + "')");
+    }
+    items.emplace_back(key, item);
   }
-  std::stable_partition(items.begin(), items.end(), [](std::string_view i) { return i.starts_with("flash="); });
-  for (std::string_view item : items) {
+  // erase_ms and program_ms refine the chosen part, so the part is applied first.
+  std::stable_partition(items.begin(), items.end(), [](const auto& i) { return i.first == "flash"; });
+  for (const auto& [key, item] : items) {
     std::size_t eq = item.find('=');
-    std::string_view key = Trim(item.substr(0, eq));
     std::string_view value = eq == std::string_view::npos ? std::string_view() : Trim(item.substr(eq + 1));
     const auto& setters = Setters();
     auto it = std::find_if(setters.begin(), setters.end(), [&](const auto& s) { return s.first == key; });
     if (it == setters.end()) {
-      if (error != nullptr) *error = "unknown configuration key '" + std::string(key) + "' in '" + std::string(item) + "'";
-      return std::nullopt;
+      return fail("unknown configuration key '" + std::string(key) + "' in '" + std::string(item) + "'");
     }
     if (eq == std::string_view::npos || !it->second(value, config)) {
-      if (error != nullptr) *error = "bad configuration item '" + std::string(item) + "'";
-      return std::nullopt;
+      return fail("bad configuration item '" + std::string(item) + "'");
     }
   }
-  if (config.extensionUnitNode >= static_cast<int>(config.nodeTypes.size()) ||
-      (config.extensionUnitNode >= 0 && !(config.nodeTypes[config.extensionUnitNode] == KSNODETYPE_DEV_SPECIFIC))) {
-    if (error != nullptr) {
-      *error = "bad configuration item 'xu_node=" + std::to_string(config.extensionUnitNode) +
-               "': not a device-specific node of 'nodes'";
+  const bool unitFits = config.extensionUnitNode < static_cast<int>(config.nodeTypes.size()) &&
+                        (config.extensionUnitNode < 0 ||
+                         config.nodeTypes[config.extensionUnitNode] == KSNODETYPE_DEV_SPECIFIC);
+  if (!unitFits) {
+    // Name what the user wrote: the unit's index when given, else the node list it conflicts with.
+    auto written = [&](std::string_view key) {
+      auto i = std::find_if(items.begin(), items.end(), [&](const auto& item) { return item.first == key; });
+      return i == items.end() ? std::string() : std::string(i->second);
+    };
+    const std::string unit = written("xu_node");
+    const std::string nodes = written("nodes");
+    if (!unit.empty()) {
+      return fail("bad configuration item '" + unit + "': not a device-specific node of " +
+                  (nodes.empty() ? std::string("the default nodes=") + std::string(kDefaultNodes) : "'" + nodes + "'"));
     }
-    return std::nullopt;
+    return fail("bad configuration item '" + nodes + "': the extension unit is node " +
+                std::to_string(config.extensionUnitNode) +
+                " unless xu_node says otherwise, and that is no device-specific node (add xu_node=none or "
+                "xu_node=INDEX)");
   }
   if (error != nullptr) error->clear();
   return config;

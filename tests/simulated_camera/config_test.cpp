@@ -52,6 +52,11 @@ TEST_F(ConfigTest, BadItemsAreNamed) {
       {"devices=camera+tv", "devices=camera+tv"},
       {"control4=sometimes", "control4=sometimes"},
       {"xu_node=0", "xu_node=0"},  // node 0 of the default topology is no device-specific node
+      {"nodes=vp,xu_node=0", "'xu_node=0': not a device-specific node of 'nodes=vp'"},
+      // The unit's default index does not fit the nodes written: the nodes are named, not the
+      // xu_node item nobody wrote.
+      {"nodes=none", "'nodes=none'"},
+      {"chip=0x32,latency_us=0,chip=0x33", "'chip' given twice ('chip=0x32' and 'chip=0x33')"},
       {"tag=TOOLONG", "tag=TOOLONG"},
   };
   for (auto [text, named] : cases) {
@@ -96,6 +101,8 @@ TEST_F(ConfigTest, EnvironmentRegistersTheConfiguredCamera) {
   ::setenv(kEnvironmentVariable, "chip=0x32,flash=MX25L1005,frobnicate=1", 1);
   EXPECT_FALSE(RegisterFromEnvironment(&error));
   EXPECT_NE(error.find("frobnicate"), std::string::npos) << error;
+  EXPECT_EQ(error.find(kEnvironmentVariable), 0u) << error;
+  EXPECT_EQ(error.find(kEnvironmentVariable, 1), std::string::npos) << "the variable is named once: " << error;
 
   ::setenv(kEnvironmentVariable, "chip=0x25,devices=foreign+camera,xu_node=none,answer_node=2", 1);
   ASSERT_TRUE(RegisterFromEnvironment(&error)) << error;
