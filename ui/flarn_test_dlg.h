@@ -67,6 +67,8 @@ class CFlarn_testDlg : public CDialog, public BurnerDialogContext {
  private:
   // Loads the file at path into the image buffer; on success the status line asks for GO.
   bool LoadImageFile(const CString& path);
+  // Shows path in the path box and loads it; after a failed load the box shows m_imagePath again.
+  bool ShowPathAndLoad(const CString& path);
   // Hides the burn's stage bar and labels before a new operation.
   void HideStageControls();
   // Shows the Burn tab's set and hides the Auxiliary Function tab's set.
@@ -79,6 +81,7 @@ class CFlarn_testDlg : public CDialog, public BurnerDialogContext {
   void EnableItem(int id, BOOL enable);
 
   bool m_operationRunning = false;
+  CString m_imagePath;  // the file the image buffer was loaded from; empty until a load succeeds
 };
 
 // The worker threads of the three long operations; each takes the dialog as its argument and

@@ -69,8 +69,18 @@ bool CFlarn_testDlg::LoadImageFile(const CString& path) {
   }
 
   std::copy(image.begin(), image.end(), g_imageBuffer);
+  m_imagePath = path;
   SetItemText(IDC_STATUS, LoadString(IDS_READY));
   return true;
+}
+
+bool CFlarn_testDlg::ShowPathAndLoad(const CString& path) {
+  // The box names the file while it is read and its failure is reported; afterwards it names the
+  // image that GO would burn, never a file that was refused.
+  SetItemText(IDC_IMAGE_PATH, path.str());
+  if (LoadImageFile(path)) return true;
+  SetItemText(IDC_IMAGE_PATH, m_imagePath.str());
+  return false;
 }
 
 void CFlarn_testDlg::OnBnClickedBrowse() {
@@ -80,9 +90,7 @@ void CFlarn_testDlg::OnBnClickedBrowse() {
   CFileDialog fileDialog(TRUE, nullptr, kImageFileInitialName, kImageFileDialogFlags, kImageFileFilter);
   if (fileDialog.DoModal() != IDOK) return;
 
-  const CString path = fileDialog.GetPathName();
-  SetItemText(IDC_IMAGE_PATH, path.str());
-  LoadImageFile(path);
+  ShowPathAndLoad(fileDialog.GetPathName());
 }
 
 void CFlarn_testDlg::OnDropFiles(HDROP hDropInfo) {
@@ -104,8 +112,7 @@ void CFlarn_testDlg::OnDropFiles(HDROP hDropInfo) {
     return;
   }
 
-  SetItemText(IDC_IMAGE_PATH, name);
-  if (!LoadImageFile(CString(name))) return;
+  if (!ShowPathAndLoad(CString(name))) return;
 
   // TCM_SETCURSEL raises no selection notification, so the Burn page is shown here.
   m_tab.SendMessage(TCM_SETCURSEL, 0, 0);

@@ -305,6 +305,33 @@ TEST_F(UiTest, OneOperationAtATimeAndTheDialogStaysWhileItRuns) {
   EXPECT_EQ(CloseDialog(), IDCANCEL);
 }
 
+TEST_F(UiTest, AfterAFailedLoadGoBurnsTheImageThePathBoxNames) {
+  auto camera = AttachCamera();
+  OpenDialog();
+  // Nothing loaded yet: a refused file leaves the box empty.
+  const fs::path refused = WriteFile("refused.src", Bytes(kRomSize - 1, 0x00));
+  ASSERT_TRUE(driver_.DropFiles(main_, {refused.wstring()}));
+  ExpectBox(L"It is not a Rom file!");
+  EXPECT_EQ(Text(IDC_IMAGE_PATH), L"");
+
+  const Bytes image = NewFirmware();
+  const fs::path imagePath = WriteFile("new.src", image);
+  Browse(imagePath);
+  ExpectNoBox();
+  // A file that cannot be opened leaves the loaded image named, and in the buffer.
+  Browse(work_dir_ / "missing.src");
+  ExpectBox(L"Can't Open File!");
+  EXPECT_EQ(Text(IDC_IMAGE_PATH), imagePath.wstring());
+
+  ASSERT_TRUE(driver_.Click(main_, IDC_GO));
+  ASSERT_TRUE(WaitForOperationEnd());
+  ExpectNoBox();
+  EXPECT_EQ(Text(IDC_STATUS), L"Burn Successes!");
+  EXPECT_EQ(camera->Flash(), BurntFlash(image));
+  EXPECT_EQ(ReadBytes(fs::path(Text(IDC_IMAGE_PATH))), image) << "the box names the burnt image";
+  EXPECT_EQ(CloseDialog(), IDCANCEL);
+}
+
 TEST_F(UiTest, UnreachableButtonsHandlersWorkWhenTheirCommandsArrive) {
   AttachCamera();
   OpenDialog();
