@@ -57,9 +57,7 @@ HWND CDialog::CreateFromTemplate(HWND owner) {
                         .enabled = (dialog->style & WS_DISABLED) == 0,
                         .rect = dialog->rect};
   if (dialog->style & WS_SYSMENU) {
-    window.system_menu = {{.flags = MF_STRING, .id = SC_MOVE, .text = L"&Move"},
-                          {.flags = MF_SEPARATOR},
-                          {.flags = MF_STRING, .id = SC_CLOSE, .text = L"&Close\tAlt+F4"}};
+    window.system_menu = platform::dialog::StandardSystemMenu(dialog->language);
   }
   HWND hwnd = model.Create(std::move(window));
   for (const auto& control : dialog->controls) {

@@ -5,10 +5,23 @@
 #include <mutex>
 
 #include "platform/dialog/cwnd.h"
+#include "platform/dialog/messages.h"
+#include "platform/dialog/resource_module.h"
 #include "platform/dialog/window_model.h"
 
 namespace {
 std::mutex menus_mutex;
+
+struct StandardMenuTexts {
+  WORD language;
+  const wchar_t* move;
+  const wchar_t* close;
+};
+constexpr StandardMenuTexts kStandardMenuTexts[] = {
+    {platform::dialog::kLangEnglishUS, L"&Move", L"&Close\tAlt+F4"},
+    {platform::dialog::kLangChineseSimplified, L"\u79FB\u52A8(&M)", L"\u5173\u95ED(&C)\tAlt+F4"},  // 移动, 关闭
+};
+
 std::map<HWND, std::unique_ptr<CMenu>> system_menus;
 }  // namespace
 
@@ -48,3 +61,17 @@ void CMenu::ForgetWindow(HWND hwnd) {
   std::lock_guard lock(menus_mutex);
   system_menus.erase(hwnd);
 }
+
+namespace platform::dialog {
+
+std::vector<MenuItem> StandardSystemMenu(WORD language) {
+  const StandardMenuTexts* texts = &kStandardMenuTexts[0];
+  for (const auto& entry : kStandardMenuTexts) {
+    if (entry.language == language) texts = &entry;
+  }
+  return {{.flags = MF_STRING, .id = SC_MOVE, .text = texts->move},
+          {.flags = MF_SEPARATOR},
+          {.flags = MF_STRING, .id = SC_CLOSE, .text = texts->close}};
+}
+
+}  // namespace platform::dialog
