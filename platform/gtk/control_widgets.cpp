@@ -190,8 +190,8 @@ bool ApplyControlState(ControlWidget& control, const platform::dialog::WindowSna
         break;
       case ControlKind::kEntry:
         gtk_entry_set_text(GTK_ENTRY(control.widget), platform::Utf8FromWide(state.text).c_str());
-        // Show the end of a long path, where the file name is.
-        gtk_editable_set_position(GTK_EDITABLE(control.widget), -1);
+        // An edit shows the start of a text too long for it, as the window system's edit does.
+        gtk_editable_set_position(GTK_EDITABLE(control.widget), 0);
         break;
       case ControlKind::kBitmap:
       case ControlKind::kIcon:

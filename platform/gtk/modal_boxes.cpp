@@ -1,5 +1,7 @@
 #include "platform/gtk/modal_boxes.h"
 
+#include <algorithm>
+
 #include "platform/dialog/messages.h"
 #include "platform/gtk/file_filters.h"
 #include "platform/text/code_page.h"
@@ -15,6 +17,15 @@ constexpr UINT kRetryCancel = 0x0005;
 constexpr int kIdAbort = 3;
 constexpr int kIdRetry = 4;
 constexpr int kIdIgnore = 5;
+
+// GTK's translation domain: the boxes' buttons and the file dialog speak the system's language,
+// as the window system's own boxes do, while the tool's texts stay as the tool wrote them.
+constexpr const char* kGtkDomain = "gtk30";
+const char* SystemText(const char* text) { return g_dgettext(kGtkDomain, text); }
+
+// The file dialog takes at most this share of the work area, so that its location entry and its
+// buttons are on the screen whatever size the chooser asks for.
+constexpr int kScreenSharePercent = 90;
 
 GtkMessageType MessageTypeFor(UINT type) {
   switch (type & MB_ICONMASK) {
@@ -60,6 +71,29 @@ GtkWidget* FindChooserWidget(GtkWidget* widget) {
   return found;
 }
 
+// Keeps a window inside the work area of the monitor its parent is on (the first monitor without
+// a parent): no larger than kScreenSharePercent of it, and placed over the parent. The maximum is
+// a size hint, so the chooser's own later resizes keep to it too.
+void FitToScreen(GtkWindow* window, GtkWindow* parent) {
+  GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window));
+  GdkWindow* parent_window = parent ? gtk_widget_get_window(GTK_WIDGET(parent)) : nullptr;
+  GdkMonitor* monitor = parent_window ? gdk_display_get_monitor_at_window(display, parent_window)
+                                      : gdk_display_get_monitor(display, 0);
+  if (monitor == nullptr) return;
+  GdkRectangle area{};
+  gdk_monitor_get_workarea(monitor, &area);
+  GdkGeometry hints{};
+  hints.max_width = area.width * kScreenSharePercent / 100;
+  hints.max_height = area.height * kScreenSharePercent / 100;
+  gtk_window_set_geometry_hints(window, nullptr, &hints, GDK_HINT_MAX_SIZE);
+  int width = 0;
+  int height = 0;
+  gtk_window_get_default_size(window, &width, &height);
+  gtk_window_set_default_size(window, width > 0 ? std::min(width, hints.max_width) : hints.max_width,
+                              height > 0 ? std::min(height, hints.max_height) : hints.max_height);
+  gtk_window_set_position(window, parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+}
+
 }  // namespace
 
 void RunNestedLoop(platform::dialog::Pump& pump, const std::function<bool()>& done) {
@@ -72,12 +106,12 @@ void RunNestedLoop(platform::dialog::Pump& pump, const std::function<bool()>& do
 
 std::vector<MessageBoxButton> MessageBoxButtons(UINT type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+    case MB_OKCANCEL: return {{"_OK", IDOK}, {"_Cancel", IDCANCEL}};
     case kAbortRetryIgnore: return {{"_Abort", kIdAbort}, {"_Retry", kIdRetry}, {"_Ignore", kIdIgnore}};
-    case kYesNoCancel: return {{"_Yes", IDYES}, {"_No", IDNO}, {"Cancel", IDCANCEL}};
+    case kYesNoCancel: return {{"_Yes", IDYES}, {"_No", IDNO}, {"_Cancel", IDCANCEL}};
     case MB_YESNO: return {{"_Yes", IDYES}, {"_No", IDNO}};
-    case kRetryCancel: return {{"_Retry", kIdRetry}, {"Cancel", IDCANCEL}};
-    default: return {{"OK", IDOK}};
+    case kRetryCancel: return {{"_Retry", kIdRetry}, {"_Cancel", IDCANCEL}};
+    default: return {{"_OK", IDOK}};
   }
 }
 
@@ -95,14 +129,22 @@ int RunGtkMessageBox(const platform::dialog::MessageBoxRequest& request, GtkWind
   GtkWidget* box = gtk_message_dialog_new(parent, static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                           MessageTypeFor(request.type), GTK_BUTTONS_NONE, "%s",
                                           text.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), platform::Utf8FromWide(request.caption).c_str());
+  const std::string caption = platform::Utf8FromWide(request.caption);
+  gtk_window_set_title(GTK_WINDOW(box), caption.c_str());
   gtk_window_set_position(GTK_WINDOW(box), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
   const auto buttons = MessageBoxButtons(request.type);
   for (const auto& button : buttons) {
-    gtk_dialog_add_button(GTK_DIALOG(box), button.label, button.answer);
+    gtk_dialog_add_button(GTK_DIALOG(box), SystemText(button.label), button.answer);
   }
   gtk_dialog_set_default_response(GTK_DIALOG(box), buttons.front().answer);
   const int close_answer = MessageBoxCloseAnswer(request.type);
+  // The box draws its caption itself, as the dialogs do: without a window manager nobody else
+  // would, and the caption is part of what the box says.
+  GtkWidget* header = gtk_header_bar_new();
+  gtk_header_bar_set_title(GTK_HEADER_BAR(header), caption.c_str());
+  gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), close_answer != 0);
+  gtk_widget_show(header);
+  gtk_window_set_titlebar(GTK_WINDOW(box), header);
 
   LoopState state;
   for (;;) {
@@ -130,10 +172,11 @@ std::optional<std::wstring> RunGtkFileDialog(const platform::dialog::FileDialogR
   const GtkFileChooserAction action =
       request.open ? GTK_FILE_CHOOSER_ACTION_OPEN : GTK_FILE_CHOOSER_ACTION_SAVE;
   GtkWidget* dialog = gtk_file_chooser_dialog_new(request.open ? "Open" : "Save As", parent, action,
-                                                  "_Cancel", GTK_RESPONSE_CANCEL,
-                                                  request.open ? "_Open" : "_Save", GTK_RESPONSE_ACCEPT,
-                                                  nullptr);
+                                                  SystemText("_Cancel"), GTK_RESPONSE_CANCEL,
+                                                  SystemText(request.open ? "_Open" : "_Save"),
+                                                  GTK_RESPONSE_ACCEPT, nullptr);
   gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
+  FitToScreen(GTK_WINDOW(dialog), parent);
   gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
   GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
   gtk_file_chooser_set_local_only(chooser, TRUE);

@@ -16,7 +16,7 @@ namespace platform::gtk {
 void RunNestedLoop(platform::dialog::Pump& pump, const std::function<bool()>& done);
 
 struct MessageBoxButton {
-  const char* label;  // English, as the tool's boxes are
+  const char* label;  // GTK's own text for the button, shown in the system's language
   int answer;         // IDOK, IDCANCEL...
 };
 // The buttons of a box type (MB_TYPEMASK part), in order; and the answer that Esc or the close
