@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs every test on a Debian 12 machine: installs what is missing (as root), then
-# configures, builds and runs the suite plain, under AddressSanitizer + UndefinedBehaviorSanitizer,
-# and under ThreadSanitizer. Exits non-zero when any build or test fails.
+# Builds and runs every test on a Debian 12 machine: installs what is missing (as root; without
+# root it refuses, naming what is missing), then configures, builds and runs the suite plain,
+# under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer. Exits non-zero
+# when any build or test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-install_missing_packages
+prepare_machine
 
 jobs=$(nproc)
 status=0
