@@ -219,12 +219,7 @@ TEST_F(MainWindowTest, FilesDroppedThroughXdndLoadTheFirstAndReturnToTheBurnTab)
   const std::string short_file = folder.WriteFile("short.bin", std::vector<std::uint8_t>(131071, 0));
   RunMainDialog([&](Driver& d) {
     // To the Auxiliary Function tab by a click on its tab.
-    GtkWidget* aux_tab = nullptr;
-    d.OnUi([&] {
-      GtkNotebook* notebook = GTK_NOTEBOOK(platform::gtk::testing::WidgetOf(d.Control(IDC_TAB)));
-      aux_tab = gtk_notebook_get_tab_label(notebook, gtk_notebook_get_nth_page(notebook, 1));
-    });
-    ASSERT_TRUE(d.ClickWidget(aux_tab));
+    ASSERT_TRUE(d.ClickTab(1));
     ASSERT_TRUE(Driver::WaitFor([&] { return d.Snapshot(IDC_ERASE_SF)->visible; }, kWindowTimeout));
     EXPECT_EQ(d.Snapshot(IDC_TAB)->tab_selection, 1);
     EXPECT_FALSE(d.Snapshot(IDC_BROWSE)->visible);

@@ -70,12 +70,7 @@ void Collect(GtkWidget* widget, bool (*pred)(GtkWidget*), std::vector<GtkWidget*
 bool IsDark(const std::uint8_t* rgb) { return rgb[0] < 110 && rgb[1] < 110 && rgb[2] < 110; }
 
 void ShowAuxiliaryTab(Driver& d) {
-  GtkWidget* aux_tab = nullptr;
-  d.OnUi([&] {
-    GtkNotebook* notebook = GTK_NOTEBOOK(platform::gtk::testing::WidgetOf(d.Control(IDC_TAB)));
-    aux_tab = gtk_notebook_get_tab_label(notebook, gtk_notebook_get_nth_page(notebook, 1));
-  });
-  ASSERT_TRUE(d.ClickWidget(aux_tab));
+  ASSERT_TRUE(d.ClickTab(1));
   ASSERT_TRUE(Driver::WaitFor([&] { return d.Snapshot(IDC_ERASE_SF)->visible; }, kWindowTimeout));
 }
 

@@ -82,6 +82,15 @@ bool Driver::ClickWidget(GtkWidget* widget) {
   return x_.Click(XWindowOf(toplevel), centre.x, centre.y);
 }
 
+bool Driver::ClickTab(int page) {
+  GtkWidget* tab = nullptr;
+  OnUi([&] {
+    GtkNotebook* notebook = GTK_NOTEBOOK(platform::gtk::testing::WidgetOf(Control(IDC_TAB)));
+    tab = gtk_notebook_get_tab_label(notebook, gtk_notebook_get_nth_page(notebook, page));
+  });
+  return tab != nullptr && ClickWidget(tab);
+}
+
 bool Driver::WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!pred()) {

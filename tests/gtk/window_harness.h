@@ -48,6 +48,8 @@ class Driver {
   // Clicks through the X server.
   bool ClickControl(int id);
   bool ClickWidget(GtkWidget* widget);
+  // Clicks the label of tab `page` of the tab control.
+  bool ClickTab(int page);
   bool Key(const char* keysym) { return x_.Key(keysym); }
   platform::gtk::xdrive::XDriver& x() { return x_; }
 
