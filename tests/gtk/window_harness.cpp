@@ -76,6 +76,20 @@ bool Driver::ClickControl(int id) {
 }
 
 bool Driver::ClickWidget(GtkWidget* widget) {
+  // A control the model has just shown is mapped at once but placed at the next layout (until
+  // then its allocation is GTK's -1, -1): click it once it has its place on the screen.
+  WaitFor(
+      [&] {
+        bool placed = false;
+        OnUi([&] {
+          GtkAllocation allocation{};
+          gtk_widget_get_allocation(widget, &allocation);
+          placed = gtk_widget_get_mapped(widget) && allocation.x >= 0 && allocation.y >= 0;
+          if (placed) gdk_display_sync(gtk_widget_get_display(widget));
+        });
+        return placed;
+      },
+      kWindowTimeout);
   GtkWidget* toplevel = nullptr;
   OnUi([&] { toplevel = gtk_widget_get_toplevel(widget); });
   const Point centre = CentreOf(widget);
