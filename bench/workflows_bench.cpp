@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/burn_setup.h"
 #include "burner/burn_workflow.h"
-#include "burner/burner_dialog_context.h"
 #include "burner/burner_globals.h"
 #include "burner/camera_discovery.h"
 #include "burner/erase_workflow.h"
@@ -22,18 +22,7 @@
 
 namespace {
 
-// Effects go nowhere: the benchmark measures the workflows and the camera traffic.
-class QuietContext final : public BurnerDialogContext {
- public:
-  void SetItemText(int, const std::wstring&) override {}
-  void ShowItem(int) override {}
-  void SetProgressRange(int, int) override {}
-  void SetProgressPos(int, int) override {}
-  void ShowMessage(const std::wstring& text) override { messages += text + L"; "; }
-  void ShowCaptionedMessage(const std::wstring&, const std::wstring&) override {}
-  std::wstring LoadString(unsigned) override { return {}; }
-  std::wstring messages;
-};
+using bench::QuietContext;
 
 constexpr std::uint32_t kBlocks = 16383;         // blocks 0 to 0x1FFF0
 constexpr std::uint32_t kBurnEraseSamples = 127;  // the burn's quick erase check
@@ -98,14 +87,7 @@ int main() {
   }
   camera->Register();
 
-  // The camera's own firmware with every erased block given one programmed byte.
-  std::vector<std::uint8_t> image = simcam::MakeSampleFirmware(
-      config.chipId, simcam::WriteProtectConfigByteFor(config.wpPin, config.wpActiveLow));
-  for (std::uint32_t offset = 0; offset < image.size(); offset += 8) {
-    bool erased = true;
-    for (std::uint32_t i = 0; i < 8; ++i) erased = erased && image[offset + i] == 0xFF;
-    if (erased) image[offset + 7] = 0x7E;
-  }
+  std::vector<std::uint8_t> image = bench::ImageWithoutErasedBlocks(config);
   g_imageBuffer = image.data();
 
   QuietContext ctx;

@@ -72,6 +72,7 @@ void UiDispatcher::Call(const std::function<void()>& fn) {
   auto send = std::make_shared<Send>();
   send->fn = fn;
   sends_.push_back(send);
+  sends_queued_.fetch_add(1, std::memory_order_relaxed);
   NotifyQueuedLocked();
   changed_.wait(lock, [&] { return send->done; });
   if (send->error) std::rethrow_exception(send->error);

@@ -9,8 +9,10 @@
 // nested loop through Pump) serves sends first, then posted work and input, so a worker never
 // stalls while a box is open. When no thread owns the user interface, a send runs at once on the
 // calling thread.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -75,6 +77,10 @@ class UiDispatcher {
   // Any thread: re-evaluate the conditions of waits in progress.
   void Wake();
 
+  // Sends from other threads queued so far: figures for benchmarks, and a way for a test to know
+  // that a send is waiting.
+  std::uint64_t SendsQueued() const { return sends_queued_.load(std::memory_order_relaxed); }
+
   // Called (on any thread) whenever work is queued, so that a view with its own event loop can
   // wake it. Null clears.
   void SetWorkPendingHook(std::function<void()> hook);
@@ -103,6 +109,7 @@ class UiDispatcher {
   std::deque<Input> inputs_;
   std::vector<std::shared_ptr<InputTicket>> inputs_in_progress_;  // UI thread only
   std::function<void()> work_pending_hook_;
+  std::atomic<std::uint64_t> sends_queued_{0};
 };
 
 }  // namespace platform::dialog
