@@ -4,6 +4,7 @@
 
 #include <future>
 
+#include "dispatch_order.h"
 #include "probe_fixture.h"
 
 namespace probe {
@@ -146,6 +147,16 @@ TEST(NoUiThreadTest, CallsRunOnTheCallerWhenNoThreadOwnsTheUi) {
   EXPECT_EQ(history[0].request.type, MB_YESNO | MB_ICONQUESTION);
   EXPECT_EQ(history[0].shown_on, std::this_thread::get_id());
 }
+
+// The ordering rules in the framework's own wait (modal dialogs and boxes in the headless view).
+using dispatch_order::DispatchOrderTest;
+INSTANTIATE_TEST_SUITE_P(FrameworkWait, DispatchOrderTest,
+                         ::testing::Values(dispatch_order::WaitKind{
+                             "framework wait",
+                             [](platform::dialog::Pump& pump, const std::function<bool()>& done) {
+                               pump.WaitUntil(done);
+                             }}),
+                         dispatch_order::WaitKindName);
 
 }  // namespace
 }  // namespace probe

@@ -1,4 +1,5 @@
-// The display-free parts of the window: filter globs, window texts, dialog units, bitmaps.
+// The display-free parts of the window: filter globs, window texts, dialog units, bitmaps, and the
+// nested loop that keeps the framework served while a box is up.
 #include <gtest/gtest.h>
 
 #include <fnmatch.h>
@@ -6,7 +7,9 @@
 #include "platform/gtk/dialog_units.h"
 #include "platform/gtk/dib_decoder.h"
 #include "platform/gtk/file_filters.h"
+#include "platform/gtk/modal_boxes.h"
 #include "platform/gtk/window_text.h"
+#include "tests/dialog/dispatch_order.h"
 
 namespace platform::gtk {
 namespace {
@@ -131,6 +134,18 @@ TEST(ResourceBitmaps, DecodePaletteRowsMasksAndRefuseBrokenData) {
   bad_index[40 + 8] = 7;  // beyond the two palette entries
   EXPECT_FALSE(DecodeDib(bad_index, false));
 }
+
+// The ordering rules in the view's nested loop, which iterates GLib's main context; the
+// work-pending hook wakes that context as the view's own hook does.
+using dispatch_order::DispatchOrderTest;
+INSTANTIATE_TEST_SUITE_P(ViewLoop, DispatchOrderTest,
+                         ::testing::Values(dispatch_order::WaitKind{
+                             "view loop",
+                             [](platform::dialog::Pump& pump, const std::function<bool()>& done) {
+                               RunNestedLoop(pump, done);
+                             },
+                             [] { g_main_context_wakeup(nullptr); }}),
+                         dispatch_order::WaitKindName);
 
 }  // namespace
 }  // namespace platform::gtk
