@@ -13,10 +13,6 @@
 
 namespace platform::dialog {
 
-void RunOnUiThread(const std::function<void()>& fn) { UiDispatcher::Get().Call(fn); }
-
-void PostToUiThread(std::function<void()> fn) { UiDispatcher::Get().Post(std::move(fn)); }
-
 LRESULT DeliverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* object = WindowModel::Get().PermanentObject(hwnd);
   if (object == nullptr) return DefaultWindowProcedure(hwnd, message, wParam, lParam);

@@ -107,9 +107,4 @@ namespace platform::dialog {
 // procedure. A CException that escapes a handler is caught here and reported in a message box.
 LRESULT DeliverMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs fn on the UI thread (see UiDispatcher::Call).
-void RunOnUiThread(const std::function<void()>& fn);
-// Queues fn for the UI thread without waiting: e.g. a worker telling the dialog it has ended.
-void PostToUiThread(std::function<void()> fn);
-
 }  // namespace platform::dialog

@@ -1,6 +1,7 @@
 #include "platform/dialog/file_dialog.h"
 
 #include "platform/dialog/modal.h"
+#include "platform/dialog/ui_dispatcher.h"
 #include "platform/dialog/view.h"
 
 CFileDialog::CFileDialog(BOOL open_file_dialog, LPCTSTR default_ext, LPCTSTR file_name, DWORD flags,

@@ -4,9 +4,9 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/dialog/cwnd.h"
 #include "platform/dialog/messages.h"
 #include "platform/dialog/resource_module.h"
+#include "platform/dialog/ui_dispatcher.h"
 #include "platform/dialog/window_model.h"
 
 namespace {

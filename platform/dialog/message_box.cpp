@@ -3,9 +3,9 @@
 #include <thread>
 
 #include "platform/dialog/app.h"
-#include "platform/dialog/cwnd.h"
 #include "platform/dialog/file.h"
 #include "platform/dialog/modal.h"
+#include "platform/dialog/ui_dispatcher.h"
 #include "platform/dialog/view.h"
 
 namespace platform::dialog {

@@ -169,4 +169,8 @@ void UiDispatcher::SetWorkPendingHook(std::function<void()> hook) {
   work_pending_hook_ = std::move(hook);
 }
 
+void RunOnUiThread(const std::function<void()>& fn) { UiDispatcher::Get().Call(fn); }
+
+void PostToUiThread(std::function<void()> fn) { UiDispatcher::Get().Post(std::move(fn)); }
+
 }  // namespace platform::dialog

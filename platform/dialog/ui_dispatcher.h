@@ -112,4 +112,9 @@ class UiDispatcher {
   std::atomic<std::uint64_t> sends_queued_{0};
 };
 
+// Runs fn on the UI thread (see UiDispatcher::Call).
+void RunOnUiThread(const std::function<void()>& fn);
+// Queues fn for the UI thread without waiting: e.g. a worker telling the dialog it has ended.
+void PostToUiThread(std::function<void()> fn);
+
 }  // namespace platform::dialog

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "platform/devices/device_registry.h"
-#include "platform/dialog/cwnd.h"
+#include "platform/dialog/ui_dispatcher.h"
 #include "platform/dialog/user_input.h"
 #include "platform/gtk/gtk_view_testing.h"
 #include "resources/resource.h"
