@@ -4,8 +4,9 @@
 // control transfer). Prints per run and as medians: requests, sends, process CPU per request and
 // per send, wall times and the ratio of the dialog's wall time to the workflows'.
 //
-//   flarnex_bench_dialog [--runs N] [--gtk]
+//   flarnex_bench_dialog [--runs N] [--latency US] [--gtk]
 //
+// --latency runs one latency instead of both.
 // Headless by default (the framework's test view); --gtk shows the dialog in a GTK window on the
 // display in DISPLAY (a virtual one will do).
 #include <stdlib.h>
@@ -154,13 +155,13 @@ Pair MedianPair(const std::vector<Pair>& runs) {
 
 // Drives the open dialog from a thread of its own: loads the image, burns through both roads for
 // each latency, then closes the dialog.
-bool Script(const fs::path& imageFile, int runs) {
+bool Script(const fs::path& imageFile, int runs, const std::vector<unsigned>& latencies) {
   const HWND dialog = WaitForMainDialog();
   platform::dialog::DropFiles(dialog, {imageFile.wstring()})->WaitSettled(kInputTimeout);
   CString success;
   success.LoadString(IDS_BURN_OK);
   bool ok = true;
-  for (unsigned latency : kLatenciesUs) {
+  for (unsigned latency : latencies) {
     simcam::CameraConfig config;
     config.latencyUs = latency;
     auto camera = simcam::SimulatedCamera::Create(config);
@@ -190,13 +191,16 @@ bool Script(const fs::path& imageFile, int runs) {
 int main(int argc, char** argv) {
   int runs = kDefaultRuns;
   bool gtk = false;
+  std::vector<unsigned> latencies(std::begin(kLatenciesUs), std::end(kLatenciesUs));
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
       runs = std::max(1, std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
+      latencies = {static_cast<unsigned>(std::atoi(argv[++i]))};
     } else if (std::strcmp(argv[i], "--gtk") == 0) {
       gtk = true;
     } else {
-      std::fprintf(stderr, "usage: %s [--runs N] [--gtk]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--runs N] [--latency US] [--gtk]\n", argv[0]);
       return 2;
     }
   }
@@ -230,7 +234,7 @@ int main(int argc, char** argv) {
 
   std::printf("view: %s\n", gtk ? "GTK" : "headless");
   bool ok = false;
-  std::thread script([&] { ok = Script(dir / "image.src", runs); });
+  std::thread script([&] { ok = Script(dir / "image.src", runs, latencies); });
   CFlarn_testDlg dialog;
   dialog.DoModal();  // this thread is the user-interface thread
   script.join();

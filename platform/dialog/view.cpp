@@ -44,7 +44,7 @@ PixelRect DialogUnitsToPixels(const DialogUnitRect& rect) {
 }
 
 void Pump::WaitUntil(const std::function<bool()>& done) { UiDispatcher::Get().ServeUntil(done); }
-void Pump::ServePending() { UiDispatcher::Get().ServePending(); }
+bool Pump::Serve(const std::function<bool()>& done) { return UiDispatcher::Get().ServeQueued(done); }
 void Pump::Wake() { UiDispatcher::Get().Wake(); }
 
 void SetView(View* view) { current_view.store(view); }

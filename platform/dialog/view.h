@@ -22,9 +22,11 @@
 //   - RunFileDialog for an open/save dialog: the chosen path, or nothing for cancel.
 // While it waits the view must keep the framework's queues served through the Pump it is given:
 // either Pump::WaitUntil (the framework's own wait, used by the headless driver), or, for a view
-// with its own event loop, calling Pump::ServePending whenever the work-pending hook fires
-// (UiDispatcher::SetWorkPendingHook; the hook runs on any thread and must only wake the loop).
-// Sends from workers are carried out inside these waits, so a worker never stalls on an open box.
+// with its own event loop, calling Pump::Serve each time round that loop and blocking on its own
+// events only while Serve returns false; the work-pending hook (UiDispatcher::SetWorkPendingHook,
+// run on any thread, must only wake the loop) wakes it for new work. Sends from workers are
+// carried out inside these waits, so a worker never stalls on an open box, and a wait ends only
+// once the sends pending at its end are served.
 //
 // Headless testing: dialog_test_driver.h is this interface's headless implementation; its
 // WaitIdle (and every answer to a box) returns once the UI thread is back in a wait, which is the
@@ -83,8 +85,10 @@ class Pump {
   // may read the view's own state (under the view's lock), and whoever changes that state calls
   // Wake() afterwards.
   void WaitUntil(const std::function<bool()>& done);
-  // Carries out the queued work, without waiting.
-  void ServePending();
+  // Serves the queued work without waiting: true once done() holds (the wait may end), false when
+  // nothing is queued and it does not hold (the view's loop may block on its events). done() as
+  // for WaitUntil.
+  bool Serve(const std::function<bool()>& done);
   // Any thread: re-evaluate WaitUntil's condition.
   static void Wake();
 };

@@ -123,9 +123,10 @@ class GtkView final : public platform::dialog::View {
     g_source_set_priority(source, G_PRIORITY_DEFAULT);
     g_source_attach(source, nullptr);
     g_source_unref(source);
+    // The dispatcher calls this only when the user-interface thread may be asleep; a wakeup still
+    // pending needs no second one.
     platform::dialog::UiDispatcher::Get().SetWorkPendingHook([this] {
-      work_pending_.store(true);
-      g_main_context_wakeup(nullptr);
+      if (!work_pending_.exchange(true)) g_main_context_wakeup(nullptr);
     });
   }
 

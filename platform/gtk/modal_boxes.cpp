@@ -97,11 +97,7 @@ void FitToScreen(GtkWindow* window, GtkWindow* parent) {
 }  // namespace
 
 void RunNestedLoop(platform::dialog::Pump& pump, const std::function<bool()>& done) {
-  while (!done()) {
-    pump.ServePending();
-    if (done()) break;
-    g_main_context_iteration(nullptr, TRUE);
-  }
+  while (!pump.Serve(done)) g_main_context_iteration(nullptr, TRUE);
 }
 
 std::vector<MessageBoxButton> MessageBoxButtons(UINT type) {

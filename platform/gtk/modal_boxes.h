@@ -12,7 +12,8 @@
 
 namespace platform::gtk {
 
-// Iterates the GTK main context, serving the framework's queues, until done() holds.
+// Iterates the GTK main context, serving the framework's queues, until done() holds; the sends
+// pending then are served before it returns. done() runs under the dispatcher's lock.
 void RunNestedLoop(platform::dialog::Pump& pump, const std::function<bool()>& done);
 
 struct MessageBoxButton {

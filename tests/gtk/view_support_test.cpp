@@ -136,7 +136,8 @@ TEST(ResourceBitmaps, DecodePaletteRowsMasksAndRefuseBrokenData) {
 }
 
 // The ordering rules in the view's nested loop, which iterates GLib's main context; the
-// work-pending hook wakes that context as the view's own hook does.
+// work-pending hook wakes that context as the view's own hook does. The context is made here, on
+// the main thread, before any user-interface thread of a test uses it.
 using dispatch_order::DispatchOrderTest;
 INSTANTIATE_TEST_SUITE_P(ViewLoop, DispatchOrderTest,
                          ::testing::Values(dispatch_order::WaitKind{
@@ -144,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(ViewLoop, DispatchOrderTest,
                              [](platform::dialog::Pump& pump, const std::function<bool()>& done) {
                                RunNestedLoop(pump, done);
                              },
-                             [] { g_main_context_wakeup(nullptr); }}),
+                             [context = g_main_context_default()] { g_main_context_wakeup(context); }}),
                          dispatch_order::WaitKindName);
 
 }  // namespace
