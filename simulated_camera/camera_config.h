@@ -85,7 +85,7 @@ struct CameraConfig {
   std::string flashFile;                       // when set: flash loaded from / persisted to this file
 
   // Time and observability.
-  unsigned latencyUs = 0;                      // real-clock delay per request (benchmarks, demo)
+  unsigned latencyUs = 0;                      // real-clock time per request, on average (benchmarks, demo)
   // Record requests and serial-flash frames. Off unless asked for: a burn makes hundreds of
   // thousands of requests, and a long-running tool would keep every one.
   bool trace = false;

@@ -96,6 +96,7 @@ std::vector<std::uint8_t> InitialContents(const CameraConfig& config) {
 
 CameraModel::CameraModel(const CameraConfig& config)
     : config_(config),
+      pacer_(std::chrono::microseconds(config.latencyUs)),
       store_(config.flash.size),
       flash_(config_.flash, store_, flashFaults_, [this] { return PinAsserted(); }),
       mode_(config.mode),
@@ -137,12 +138,22 @@ bool CameraModel::Initialise(std::string* error) {
 
 // ---- requests -------------------------------------------------------------------------------
 
+void CameraModel::WaitForRequestLatency() {
+  if (config_.latencyUs == 0) return;
+  RequestPacer::Clock::time_point due;
+  {
+    std::lock_guard lock(pacerMutex_);
+    due = pacer_.Next(RequestPacer::Clock::now());
+  }
+  std::this_thread::sleep_until(due);
+}
+
 HRESULT CameraModel::KsProperty(int device, int node, const KSPROPERTY* property, ULONG propertyLength, void* data,
                                 ULONG dataLength, ULONG* bytesReturned) {
   if (property == nullptr) return E_POINTER;
   if (propertyLength < sizeof(KSP_NODE)) return E_INVALIDARG;
   if (data == nullptr && dataLength != 0) return E_POINTER;
-  if (config_.latencyUs != 0) std::this_thread::sleep_for(std::chrono::microseconds(config_.latencyUs));
+  WaitForRequestLatency();
   const auto* nodeProperty = reinterpret_cast<const KSP_NODE*>(property);
 
   std::lock_guard lock(mutex_);
@@ -315,7 +326,7 @@ HRESULT CameraModel::FallbackCall(int device, bool set, REFGUID propertySet, DWO
   if (bytesReturned != nullptr) *bytesReturned = 0;
   const bool isA = propertySet == PROPSETID_REGISTER_FALLBACK_A;
   if (!isA && !(propertySet == PROPSETID_REGISTER_FALLBACK_B)) return HRESULT_FROM_WIN32_SET_NOT_FOUND;
-  if (config_.latencyUs != 0) std::this_thread::sleep_for(std::chrono::microseconds(config_.latencyUs));
+  WaitForRequestLatency();
 
   std::lock_guard lock(mutex_);
   ++requestCount_;

@@ -15,6 +15,7 @@
 #include "simulated_camera/camera_config.h"
 #include "simulated_camera/camera_trace.h"
 #include "simulated_camera/flash_store.h"
+#include "simulated_camera/request_pacer.h"
 #include "simulated_camera/spi_flash.h"
 
 namespace simcam {
@@ -69,6 +70,9 @@ class CameraModel {
     ULONG length;
   };
 
+  // Sleeps until the request just received is due (see RequestPacer); outside mutex_.
+  void WaitForRequestLatency();
+
   // All below run with mutex_ held.
   HRESULT Dispatch(const Request& request);
   HRESULT Control1(const Request& request);
@@ -92,6 +96,8 @@ class CameraModel {
   void FirmwareFrame(const std::vector<std::uint8_t>& send, unsigned receive, std::uint8_t* into);
 
   const CameraConfig config_;
+  std::mutex pacerMutex_;
+  RequestPacer pacer_;
   mutable std::mutex mutex_;
   std::array<std::uint8_t, 0x10000> registers_{};
   FlashStore store_;

@@ -154,7 +154,8 @@ std::uint8_t SpiFlash::Clock(std::uint8_t mosi, bool receive) {
         break;
     }
   }
-  if (at > 0) (receive ? frame_.out : frame_.in).push_back(receive ? miso : mosi);
+  // The frame's bytes are kept only for the trace; without one nothing is recorded.
+  if (at > 0 && trace_ != nullptr) (receive ? frame_.out : frame_.in).push_back(receive ? miso : mosi);
   return miso;
 }
 
