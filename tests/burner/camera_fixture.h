@@ -16,18 +16,11 @@
 #include "serial_flash/library_state_for_test.h"
 #include "simulated_camera/simulated_camera.h"
 #include "tests/burner/recording_context.h"
+#include "tests/support/hex_bytes.h"
 
 namespace burner_test {
 
-inline std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  for (std::uint8_t b : bytes) {
-    char buf[4];
-    std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b);
-    out += buf;
-  }
-  return out;
-}
+using test_support::HexBytes;
 
 // "XU SET 1 @2 [1F 10 00 FF] ok", "A GET 0 @0 [...] fail" ...
 inline std::string Describe(const simcam::RequestRecord& r) {
@@ -36,7 +29,7 @@ inline std::string Describe(const simcam::RequestRecord& r) {
   std::string via = r.via == Via::ExtensionUnit ? "XU" : r.via == Via::FallbackA ? "A" : "B";
   std::string kind = r.kind == Kind::Set ? "SET" : r.kind == Kind::Get ? "GET" : "PROBE";
   return "dev" + std::to_string(r.device) + " " + via + " " + kind + " " + std::to_string(r.control) + " @" +
-         std::to_string(r.nodeId) + " [" + Hex(r.payload) + "] " + (r.result == S_OK ? "ok" : "fail");
+         std::to_string(r.nodeId) + " [" + HexBytes(r.payload) + "] " + (r.result == S_OK ? "ok" : "fail");
 }
 
 inline std::vector<std::string> Describe(const std::vector<simcam::RequestRecord>& records) {
@@ -71,9 +64,9 @@ inline std::vector<std::string> HostFrames(const std::vector<simcam::SpiFrame>& 
   std::vector<std::string> out;
   for (const auto& f : frames) {
     if (f.fromFirmware) continue;
-    std::string text = Hex({f.opcode});
-    if (!f.in.empty()) text += " " + Hex(f.in);
-    if (!f.out.empty()) text += " < " + Hex(f.out);
+    std::string text = HexBytes({f.opcode});
+    if (!f.in.empty()) text += " " + HexBytes(f.in);
+    if (!f.out.empty()) text += " < " + HexBytes(f.out);
     out.push_back(text);
   }
   return out;

@@ -119,7 +119,7 @@ TEST_F(DeviceDetection, AnswersDecideTypeModelAndCommandsSent) {
     auto camera = Detect(Profile(c.answers));
     EXPECT_EQ(int{ctx->m_sfType}, int{c.sfType});
     EXPECT_EQ(int{ctx->m_sfSubType}, int{c.sfSubType});
-    EXPECT_EQ(Hex(HostOpcodes(camera->SpiFrames())), Hex(c.commands));
+    EXPECT_EQ(HexBytes(HostOpcodes(camera->SpiFrames())), HexBytes(c.commands));
     ExpectSetUp(*camera, c.sfType == kSfTypeDataFlash);
     SFClose();
     platform::ClearVideoInputDevices();

@@ -27,8 +27,8 @@ std::vector<std::string> EraseFrames(const std::vector<simcam::SpiFrame>& frames
       if (out.empty() || out.back() != "05 ...") out.push_back("05 ...");
       continue;
     }
-    std::string text = Hex({f.opcode});
-    if (!f.in.empty()) text += " " + Hex(f.in);
+    std::string text = HexBytes({f.opcode});
+    if (!f.in.empty()) text += " " + HexBytes(f.in);
     out.push_back(text);
   }
   return out;

@@ -9,6 +9,7 @@
 #include "serial_flash/ks_transport.h"
 #include "serial_flash/library_state_for_test.h"
 #include "serial_flash/serial_flash.h"
+#include "tests/support/hex_bytes.h"
 
 namespace sftest {
 
@@ -38,13 +39,8 @@ simcam::FlashProfile AnsweringFlash(std::uint8_t opcode, std::vector<std::uint8_
 std::string TraceLine(const simcam::RequestRecord& r) {
   using Kind = simcam::RequestRecord::Kind;
   std::string line = r.kind == Kind::Set ? "SET c" : r.kind == Kind::Get ? "GET c" : "PROBE c";
-  line += std::to_string(r.control) + " @" + std::to_string(r.nodeId) + " [";
+  line += std::to_string(r.control) + " @" + std::to_string(r.nodeId) + " [" + test_support::HexBytes(r.payload) + "]";
   char hex[32];
-  for (std::size_t i = 0; i < r.payload.size(); ++i) {
-    std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", r.payload[i]);
-    line += hex;
-  }
-  line += "]";
   if (r.via != simcam::RequestRecord::Via::ExtensionUnit) line += " fallback";
   if (r.result == S_OK) {
     line += " ok";

@@ -3,21 +3,18 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tests/support/hex_bytes.h"
+
 namespace sftest {
 
 std::string Describe(const Req& r) {
   std::ostringstream out;
-  char hex[4];
   switch (r.kind) {
     case Req::Kind::Probe: out << "PROBE node " << r.node; return out.str();
     case Req::Kind::Set: out << "SET c" << r.control << " ["; break;
     case Req::Kind::Get: out << "GET c" << r.control << " len " << r.length << " ["; break;
   }
-  for (std::size_t i = 0; i < r.bytes.size(); ++i) {
-    std::snprintf(hex, sizeof hex, "%02X", r.bytes[i]);
-    out << (i ? " " : "") << hex;
-  }
-  out << "]";
+  out << test_support::HexBytes(r.bytes) << "]";
   return out.str();
 }
 

@@ -15,6 +15,7 @@
 #include "platform/devices/kernel_streaming.h"
 #include "platform/uvc/errno_status.h"
 #include "platform/uvc/real_cameras.h"
+#include "tests/support/hex_bytes.h"
 #include "tests/uvc/sample_cameras.h"
 
 namespace uvc_test {
@@ -26,15 +27,7 @@ constexpr ULONG kGet = KSPROPERTY_TYPE_GET | KSPROPERTY_TYPE_TOPOLOGY;
 constexpr ULONG kSet = KSPROPERTY_TYPE_SET | KSPROPERTY_TYPE_TOPOLOGY;
 constexpr ULONG kProbe = KSPROPERTY_TYPE_SETSUPPORT | KSPROPERTY_TYPE_TOPOLOGY;
 
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  std::string out;
-  for (std::uint8_t b : bytes) {
-    char buf[4];
-    std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", b);
-    out += buf;
-  }
-  return out;
-}
+using test_support::HexBytes;
 
 std::string QueryName(std::uint8_t query) {
   switch (query) {
@@ -80,7 +73,7 @@ class BoundCamera {
     std::vector<std::string> out;
     for (const QueryRecord& q : machine.kernel->Queries()) {
       std::string line = QueryName(q.query) + " " + std::to_string(q.unit) + "/" + std::to_string(q.selector) + " [" +
-                         Hex(q.data) + "]";
+                         HexBytes(q.data) + "]";
       if (q.result < 0) line += " -" + std::to_string(-q.result);
       out.push_back(line);
     }
@@ -247,7 +240,7 @@ TEST_F(ExtensionUnitRequestTest, LengthsFollowTheControlsGetLen) {
     std::vector<std::uint8_t> buffer = c.caller;
     ULONG returned = 99;
     EXPECT_EQ(cam.Send(3, c.flags, buffer, kToolNode, &returned), c.expected);
-    std::vector<std::string> traffic = {"GET_LEN 154/3 [" + Hex({static_cast<std::uint8_t>(c.getLen), 0}) + "]"};
+    std::vector<std::string> traffic = {"GET_LEN 154/3 [" + HexBytes({static_cast<std::uint8_t>(c.getLen), 0}) + "]"};
     traffic.insert(traffic.end(), c.traffic.begin(), c.traffic.end());
     EXPECT_EQ(cam.Traffic(), traffic);
     EXPECT_EQ(buffer, c.flags == kGet ? c.after : c.caller);
