@@ -10,9 +10,18 @@
 # Everything it writes lands in out/run/ (override with FLARNEX_RUN_DIR): the sample image
 # sample.src, exported images, screenshots/ and the window trace; the camera's flash file sits in
 # a folder of its own, camera/, apart from the images a user picks.
+#
+# With --real-camera it starts the tool on the machine's own USB cameras instead (uvcvideo), on
+# the display; there is nothing to drive without one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+real_camera=0
+case "${1:-}" in
+  "") ;;
+  --real-camera) real_camera=1 ;;
+  *) echo "usage: bash scripts/run.sh [--real-camera]" >&2; exit 2 ;;
+esac
 source scripts/packages.sh
 prepare_machine
 
@@ -25,6 +34,17 @@ cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build_dir" -j "$(nproc)" --target flarnex flarnex_xdrive flarnex_sample_image
 flarnex="$build_dir/app/flarnex"
 xdrive="$build_dir/platform/gtk/flarnex_xdrive"
+
+if [ "$real_camera" = 1 ]; then
+  if [ -z "${DISPLAY:-}" ] || ! "$xdrive" probe 2>/dev/null; then
+    echo "run.sh --real-camera: no display to open the tool on (set DISPLAY)" >&2
+    exit 1
+  fi
+  echo "=== starting the tool on the machine's cameras on $DISPLAY (exports go to $run_dir) ==="
+  unset FLARNEX_SIMULATED_CAMERA
+  cd "$run_dir"
+  exec "$flarnex"
+fi
 
 # The file chooser opens on *.SRC files, so the sample carries that extension.
 image="$run_dir/sample.src"
