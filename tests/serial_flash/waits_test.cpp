@@ -54,6 +54,13 @@ Fault FailNthRead(std::uint16_t reg, unsigned nth) {
 // Fails the status read (the GET of register 0x1083) of the given poll, counted from 1.
 Fault StatusReadFails(unsigned poll) { return FailNthRead(0x1083, poll); }
 
+// Fails the nth write (the SET) of the register, counted from 1, and only it.
+Fault FailNthWrite(std::uint16_t reg, unsigned nth) {
+  return {.kind = Fault::Kind::FailRequest,
+          .match = {.control = 1, .kind = simcam::RequestRecord::Kind::Set, .address = reg},
+          .nth = nth};
+}
+
 TEST_F(WaitsTest, FlashIdleWaitPollsUntilTheBusyBitClears) {
   struct Case {
     const char* name;
@@ -180,6 +187,7 @@ TEST_F(WaitsTest, StatusReadAnswersOnlyWhenTheCameraAnsweredTheWholeFrame) {
     std::function<void(simcam::SimulatedCamera&)> arrange;
     bool answered;
     std::uint8_t status;
+    bool leftSelected = false;  // the release did not get through
   };
   const Case cases[] = {
       {"idle", [](auto&) {}, true, 0x00},
@@ -193,6 +201,10 @@ TEST_F(WaitsTest, StatusReadAnswersOnlyWhenTheCameraAnsweredTheWholeFrame) {
       {"shift command refused",
        [](auto& camera) { camera.AddFault({.kind = Fault::Kind::RegisterWriteFails, .reg = 0x1081}); }, false, 0},
       {"done flag never set", [](auto& camera) { camera.AddFault({.kind = Fault::Kind::DoneStuck}); }, false, 0},
+      // A single refused write of the frame is enough: the byte read back may not be the status.
+      {"chip select refused", [](auto& camera) { camera.AddFault(FailNthWrite(0x1091, 1)); }, false, 0},
+      {"shift-in command refused", [](auto& camera) { camera.AddFault(FailNthWrite(0x1081, 2)); }, false, 0},
+      {"release refused", [](auto& camera) { camera.AddFault(FailNthWrite(0x1091, 2)); }, false, 0, true},
       {"camera gone", [](auto& camera) { camera.AddFault({.kind = Fault::Kind::Disconnect}); }, false, 0},
   };
   for (const Case& c : cases) {
@@ -206,7 +218,7 @@ TEST_F(WaitsTest, StatusReadAnswersOnlyWhenTheCameraAnsweredTheWholeFrame) {
     std::uint8_t status = 0x5A;
     EXPECT_EQ(SFReadFlashStatus(&status), c.answered);
     EXPECT_EQ(status, c.answered ? c.status : 0x5A);
-    EXPECT_FALSE(Camera().ChipSelected());
+    EXPECT_EQ(Camera().ChipSelected(), c.leftSelected);
     if (c.answered) {
       EXPECT_TRUE(SameRequests(Seq({StatusPoll(c.status), One(RegWrite(0x1091, 1))}), Requests()));
     }
