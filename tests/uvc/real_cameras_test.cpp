@@ -73,10 +73,15 @@ TEST_F(RealCamerasTest, ToolCameraComesFirstThenTheOthersInNodeOrder) {
   other.port = "2-1";
   other.driver = "gspca_zc3xx";
   other.nodes = {4};
-  for (const MachineCamera& c : {late, other, tool, desk, webcam}) machine.AddCamera(c);
+  MachineCamera spare = ToolCamera();            // a second tool camera, after a foreign one
+  spare.port = "1-4";
+  spare.name = "Spare Flash Camera";
+  spare.nodes = {7, 8};
+  for (const MachineCamera& c : {late, other, spare, tool, desk, webcam}) machine.AddCamera(c);
   platform::uvc::RealCameraSource source(machine.Host());
 
   EXPECT_EQ(Scan(source), (std::vector<Listed>{{L"Flash Camera", PathOf(tool), "/dev/video2"},
+                                                {L"Spare Flash Camera", PathOf(spare), "/dev/video7"},
                                                 {L"Integrated Webcam", PathOf(webcam), "/dev/video0"},
                                                 {L"Desk Webcam", PathOf(desk), "/dev/video5"},
                                                 {L"Late Webcam", PathOf(late), "/dev/video11"}}));
