@@ -14,7 +14,9 @@ namespace {
 
 constexpr int kTempNameAttempts = 100;
 constexpr mode_t kNewFileMode = 0666;       // before the umask, as any new file
-constexpr mode_t kPermissionBits = 07777;
+// Read, write and execute for owner, group and others; the set-id and sticky bits of a file the
+// tool did not write are not handed on to the image it writes.
+constexpr mode_t kPermissionBits = 0777;
 
 // Writing past a file-size limit raises SIGXFSZ, which ends the process by default; ignored, the
 // write fails with EFBIG instead and the export reports it.

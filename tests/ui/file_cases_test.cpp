@@ -48,6 +48,7 @@ struct FileCase {
   std::function<void(RecordingContext&)> beforeExport = nullptr;
   ChildEnd end = {};
   bool replaced = false;  // the earlier file now holds the flash
+  mode_t earlierMode = kEarlierMode;  // a replaced file keeps the permission bits of this, not its set-id bits
 };
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
@@ -102,6 +103,11 @@ const FileCase kFileCases[] = {
      .beforeExport = [](RecordingContext&) {},
      .end = {.killed = false, .result = 1},
      .replaced = true},
+    {.name = "replaced set-user-id file",
+     .beforeExport = [](RecordingContext&) {},
+     .end = {.killed = false, .result = 1},
+     .replaced = true,
+     .earlierMode = S_ISUID | S_ISGID | 0750},
     {.name = "file-size limit",
      .beforeExport =
          [](RecordingContext&) {
@@ -178,7 +184,7 @@ class FileCasesTest : public UiTest {
     const fs::path target = work_dir_ / name;
     const Bytes earlier(kRomSize, 0x3C);
     WriteBytes(target.native(), earlier);
-    ASSERT_EQ(::chmod(target.c_str(), kEarlierMode), 0);
+    ASSERT_EQ(::chmod(target.c_str(), c.earlierMode), 0);
 
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -208,7 +214,7 @@ class FileCasesTest : public UiTest {
     EXPECT_EQ(ReadBytes(target), expected);
     struct stat info {};
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, kEarlierMode);
+    EXPECT_EQ(info.st_mode & 07777, c.replaced ? c.earlierMode & 0777 : c.earlierMode);
     platform::ClearVideoInputDevices();
   }
 };
