@@ -1,10 +1,15 @@
 // Work from other threads: sends carried out by the UI thread while it sits in a modal box, and
-// message boxes asked for on a worker.
+// message boxes asked for on a worker; a UI thread that ends serves the sends queued to it.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <future>
+#include <thread>
 
 #include "dispatch_order.h"
+#include "platform/dialog/ui_dispatcher.h"
 #include "probe_fixture.h"
 
 namespace probe {
@@ -146,6 +151,50 @@ TEST(NoUiThreadTest, CallsRunOnTheCallerWhenNoThreadOwnsTheUi) {
   ASSERT_EQ(history.size(), 1u);
   EXPECT_EQ(history[0].request.type, MB_YESNO | MB_ICONQUESTION);
   EXPECT_EQ(history[0].shown_on, std::this_thread::get_id());
+}
+
+// A send queued after the UI thread's last wait has returned, while it is on its way out (a dialog
+// destroying its windows), is carried out by that thread before it lets the user interface go:
+// nobody else would, and the sender would wait for ever.
+TEST(UiThreadEndTest, SendsQueuedAfterTheLastWaitAreServedBeforeTheThreadLetsGo) {
+  using platform::dialog::UiDispatcher;
+  constexpr auto kTimeout = std::chrono::seconds(10);
+  std::promise<std::thread::id> owning;
+  std::promise<void> queued;
+  std::thread ui([&] {
+    UiDispatcher::Scope scope;
+    owning.set_value(scope.owns() ? std::this_thread::get_id() : std::thread::id());
+    queued.get_future().wait();
+  });
+  const std::thread::id ui_id = owning.get_future().get();
+  ASSERT_NE(ui_id, std::thread::id()) << "another thread owns the user interface";
+
+  std::atomic<bool> served{false};
+  std::thread::id served_on;
+  const std::uint64_t before = UiDispatcher::Get().SendsQueued();
+  auto sender = std::async(std::launch::async, [&] {
+    UiDispatcher::Get().Call([&] {
+      served_on = std::this_thread::get_id();
+      served = true;
+    });
+  });
+  const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+  while (UiDispatcher::Get().SendsQueued() == before && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_GT(UiDispatcher::Get().SendsQueued(), before) << "the send was never queued";
+  queued.set_value();
+  ui.join();
+
+  const bool returned = sender.wait_for(kTimeout) == std::future_status::ready;
+  EXPECT_TRUE(returned) << "the sender still waits after the UI thread has gone";
+  if (!returned) {
+    // Serve the stranded send here, so that the test ends.
+    UiDispatcher::Scope rescue;
+    UiDispatcher::Get().ServeUntil([&] { return served.load(); });
+  }
+  sender.get();
+  EXPECT_EQ(served_on, ui_id);
 }
 
 // The ordering rules in the framework's own wait (modal dialogs and boxes in the headless view).
